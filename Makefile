@@ -1,0 +1,50 @@
+# A thin wrapper: every target installs what is missing, then asks CMake.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CTEST_JOBS ?= 2
+
+.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install clean
+
+all: build
+
+deps:
+	@./scripts/install-deps
+
+build/default/CMakeCache.txt: | deps
+	cmake --preset default
+
+build: deps build/default/CMakeCache.txt
+	cmake --build build/default -j$(JOBS)
+
+# The game reads its bitmaps through the current folder, so it starts in its own.
+run: build
+	cd build/default/out && ./dravo-vantle $(ARGS)
+
+test: build
+	ctest --test-dir build/default --output-on-failure -j$(CTEST_JOBS)
+
+check: deps
+	cmake --preset asan
+	cmake --build build/asan -j$(JOBS)
+	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		ctest --test-dir build/asan --output-on-failure -j$(CTEST_JOBS)
+	@if [ -x scripts/fuzz ]; then FUZZ_SECONDS=60 scripts/fuzz; fi
+
+fuzz: deps
+	FUZZ_SECONDS=600 scripts/fuzz
+
+bench: build
+	@if [ -x scripts/bench ]; then scripts/bench; else echo "no benchmarks yet"; fi
+
+soak: deps
+	cmake --preset asan
+	cmake --build build/asan -j$(JOBS)
+	DV_SOAK_TICKS=20000000 ctest --test-dir build/asan --output-on-failure -R Soak
+
+screens: build
+	scripts/screens
+
+assets-sheet: build
+	cmake --build build/default --target assets-sheet
+
+clean:
+	rm -rf build

@@ -1,0 +1,108 @@
+#include "platform/TickClock.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+namespace dv {
+
+namespace {
+double ToMs(TickClock::Duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+}  // namespace
+
+TickClock::TimeSource TickClock::SystemTimeSource() {
+    return TimeSource{
+        [] { return Clock::now(); },
+        [](TimePoint t) { std::this_thread::sleep_until(t); },
+        [] { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; },
+    };
+}
+
+TickClock::TickClock(Duration period, TimeSource source) : period_(period), source_(std::move(source)) {
+    Start();
+}
+
+void TickClock::Start() {
+    start_ = source_.now();
+    lastTick_ = start_;
+    deadline_ = start_ + period_;
+    cpuAtStart_ = source_.cpuSeconds();
+    ticks_ = 0;
+    maxLateness_ = Duration{0};
+    histogram_.fill(0);
+}
+
+void TickClock::WaitForNextTick() {
+    TimePoint now = source_.now();
+    if (now < deadline_) {
+        source_.sleepUntil(deadline_);
+        now = source_.now();
+    }
+    const Duration lateness = std::max(Duration{0}, now - deadline_);
+    Record(lateness);
+    lastTick_ = now;
+    // Up to one period late the grid holds, so a slow tick is made up by a
+    // shorter wait; beyond that the missed deadlines are dropped.
+    if (lateness > period_) {
+        deadline_ = now + period_;
+    } else {
+        deadline_ += period_;
+    }
+}
+
+void TickClock::Record(Duration lateness) {
+    ++ticks_;
+    maxLateness_ = std::max(maxLateness_, lateness);
+    const auto bucket = static_cast<std::size_t>(lateness / kBucketWidth);
+    ++histogram_[std::min(bucket, kBucketCount - 1)];
+}
+
+TickClock::Stats TickClock::GetStats() const {
+    Stats s;
+    s.ticks = ticks_;
+    if (ticks_ == 0) {
+        return s;
+    }
+    s.meanPeriodMs = ToMs(lastTick_ - start_) / static_cast<double>(ticks_);
+    s.maxLatenessMs = ToMs(maxLateness_);
+
+    // The smallest bucket holding at least 99% of the samples.
+    const std::uint64_t rank = (ticks_ * 99 + 99) / 100;
+    std::uint64_t seen = 0;
+    std::size_t bucket = 0;
+    for (; bucket < kBucketCount; ++bucket) {
+        seen += histogram_[bucket];
+        if (seen >= rank) {
+            break;
+        }
+    }
+    // The last bucket has no upper edge: anything that late reports the maximum.
+    s.p99LatenessMs = bucket + 1 >= kBucketCount
+                          ? s.maxLatenessMs
+                          : std::min(ToMs(kBucketWidth * static_cast<std::int64_t>(bucket + 1)), s.maxLatenessMs);
+
+    const double wallSeconds = std::chrono::duration<double>(source_.now() - start_).count();
+    if (wallSeconds > 0) {
+        s.cpuPercent = 100.0 * (source_.cpuSeconds() - cpuAtStart_) / wallSeconds;
+    }
+    return s;
+}
+
+std::string TickClock::FormatStats(const Stats& s) {
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "tick-stats: %llu ticks, mean period %.3f ms, p99 lateness %.3f ms, max lateness %.3f ms, "
+                  "cpu %.2f%%",
+                  static_cast<unsigned long long>(s.ticks), s.meanPeriodMs, s.p99LatenessMs, s.maxLatenessMs,
+                  s.cpuPercent);
+    return line;
+}
+
+std::string TickClock::StatsLine() const {
+    return FormatStats(GetStats());
+}
+
+}  // namespace dv
