@@ -32,7 +32,8 @@ public:
     virtual bool SaveScreenshot(const std::filesystem::path& file, std::string& why) = 0;
 };
 
-// No window and no sound card: devices that only keep count.
-std::unique_ptr<RunHost> MakeHeadlessRunHost(const std::filesystem::path& programDir);
+// The SDL window (or, headless, SDL's dummy video driver), keyboard, drawing,
+// sound and music. Throws dv::Error when SDL cannot start.
+std::unique_ptr<RunHost> MakeSdlRunHost(bool headless, bool windowed);
 
 }  // namespace dv

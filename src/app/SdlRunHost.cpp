@@ -1,0 +1,89 @@
+#include <SDL_hints.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/RunHost.h"
+#include "platform/Error.h"
+#include "platform/sdl/SdlHost.h"
+#include "platform/sdl/SdlKeyboard.h"
+#include "platform/sdl/SdlMediaSystem.h"
+#include "platform/sdl/SdlRenderDevice.h"
+#include "platform/sdl/SdlSoundDevice.h"
+
+namespace dv {
+namespace {
+
+// The music player needs the mixer; it is made when the first game opens
+// its track, inside the step whose failure the game ignores.
+class LazyMediaSystem final : public IMediaSystem {
+public:
+    std::unique_ptr<IFilterGraph> CreateFilterGraph() override {
+        if (!media_) {
+            media_ = std::make_unique<sdl::SdlMediaSystem>();
+        }
+        return media_->CreateFilterGraph();
+    }
+
+private:
+    std::unique_ptr<sdl::SdlMediaSystem> media_;
+};
+
+class SdlRunHost final : public RunHost {
+public:
+    explicit SdlRunHost(const sdl::HostOptions& options)
+        : host_(Prepared(options)), keyboard_(host_), render_(host_.Window()), headless_(options.headless) {}
+
+    IWindowSystem& Window() override { return host_; }
+    IKeyboardDevice* Keyboard() override { return headless_ ? nullptr : &keyboard_; }
+    IRenderDevice& Render() override { return render_; }
+    ISoundDevice& Sound() override { return sound_; }
+    IMediaSystem& Media() override { return media_; }
+    bool PumpCloseRequested() override { return host_.PumpEvents().closeRequested; }
+    void WaitForClose() override {
+        if (headless_) {
+            return;
+        }
+        while (!host_.PumpEvents().closeRequested) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    bool SaveScreenshot(const std::filesystem::path& file, std::string& why) override {
+        try {
+            render_.SaveScreenshot(file);
+            return true;
+        } catch (const Error& e) {
+            why = e.Description();
+            return false;
+        }
+    }
+
+private:
+    static const sdl::HostOptions& Prepared(const sdl::HostOptions& options) {
+        if (options.headless) {
+            // Silent unless the environment names a sound driver (tests use "disk").
+            SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_DEFAULT);
+        }
+        return options;
+    }
+
+    // Members are destroyed in reverse: the host, made first, goes last and
+    // gives the display and the cursor back.
+    sdl::SdlHost host_;
+    sdl::SdlKeyboard keyboard_;
+    sdl::SdlRenderDevice render_;
+    sdl::SdlSoundDevice sound_;
+    LazyMediaSystem media_;
+    bool headless_;
+};
+
+}  // namespace
+
+std::unique_ptr<RunHost> MakeSdlRunHost(bool headless, bool windowed) {
+    sdl::HostOptions options;
+    options.headless = headless;
+    options.windowed = windowed;
+    return std::make_unique<SdlRunHost>(options);
+}
+
+}  // namespace dv

@@ -1,0 +1,155 @@
+#include "platform/sdl/SdlHost.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "platform/Error.h"
+
+namespace dv::sdl {
+
+namespace {
+
+std::string WithLineFeeds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::filesystem::path QueryProgramDirectory() {
+    char* base = SDL_GetBasePath();
+    if (base == nullptr) {
+        // Without /proc the program is taken to run from its own folder.
+        std::error_code ec;
+        return std::filesystem::current_path(ec);
+    }
+    std::filesystem::path dir(base);
+    SDL_free(base);
+    return dir;
+}
+
+}  // namespace
+
+SdlHost::SdlHost(HostOptions options) : options_(options) {
+    if (options_.headless) {
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    }
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        const std::string why = SDL_GetError();
+        SDL_Quit();
+        throw Error(err::RenderDeviceFailed, "Schermo non disponibile (" + why + ")");
+    }
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    flags |= options_.windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth, kHeight, flags);
+    if (window_ == nullptr) {
+        const std::string why = SDL_GetError();
+        SDL_Quit();
+        throw Error(err::RenderDeviceFailed, "Impossibile creare la finestra (" + why + ")");
+    }
+    programDirectory_ = QueryProgramDirectory();
+}
+
+SdlHost::~SdlHost() {
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_DestroyWindow(window_);
+    SDL_Quit();
+}
+
+int SdlHost::ShowCursor(int show) {
+    cursorCount_ += show != 0 ? 1 : -1;
+    SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return cursorCount_;
+}
+
+void SdlHost::ShowWindow() {
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+}
+
+void SdlHost::MessageBox(const std::string& text) {
+    const std::string shown = WithLineFeeds(text);
+    if (!options_.headless &&
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, shown.c_str(), window_) == 0) {
+        return;
+    }
+    // Headless, or no way to show a box: the message must still reach someone.
+    std::fprintf(stderr, "%s\n", shown.c_str());
+    std::fflush(stderr);
+}
+
+std::filesystem::path SdlHost::ProgramDirectory() const {
+    return programDirectory_;
+}
+
+int SdlHost::OuterWidthTwips() const {
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0) {
+        w += left + right;
+    }
+    return w * kTwipsPerPixel;
+}
+
+int SdlHost::OuterHeightTwips() const {
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0) {
+        h += top + bottom;
+    }
+    return h * kTwipsPerPixel;
+}
+
+bool SdlHost::IsFullScreen() const {
+    return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void SdlHost::ToggleFullScreen() {
+    // A failed switch leaves the window as it was; the game goes on.
+    SDL_SetWindowFullscreen(window_, IsFullScreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+HostEvents SdlHost::PumpEvents() {
+    HostEvents events;
+    const Uint32 ownId = SDL_GetWindowID(window_);
+    SDL_Event e;
+    while (SDL_PollEvent(&e) != 0) {
+        switch (e.type) {
+            case SDL_QUIT:
+                events.closeRequested = true;
+                break;
+            case SDL_WINDOWEVENT:
+                if (e.window.windowID == ownId && e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                    events.closeRequested = true;
+                }
+                break;
+            case SDL_KEYDOWN:
+                if (e.key.repeat == 0 && (e.key.keysym.mod & KMOD_ALT) != 0 &&
+                    (e.key.keysym.scancode == SDL_SCANCODE_RETURN || e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER)) {
+                    ToggleFullScreen();
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return events;
+}
+
+}  // namespace dv::sdl

@@ -1,0 +1,45 @@
+#include "platform/sdl/SdlKeyboard.h"
+
+#include <SDL.h>
+
+#include "platform/Error.h"
+#include "platform/sdl/SdlHost.h"
+#include "platform/sdl/SdlKeyTable.h"
+
+namespace dv::sdl {
+
+SdlKeyboard::KeySource SdlKeyboard::SdlKeySource() {
+    return KeySource{
+        [] { SDL_PumpEvents(); },
+        [] { return SDL_GetKeyboardFocus(); },
+        [](int* count) { return static_cast<const std::uint8_t*>(SDL_GetKeyboardState(count)); },
+    };
+}
+
+SdlKeyboard::SdlKeyboard(const SdlHost& host) : SdlKeyboard(host.Window()) {}
+
+SdlKeyboard::SdlKeyboard(SDL_Window* window, KeySource source) : window_(window), source_(std::move(source)) {}
+
+void SdlKeyboard::Acquire() {
+    if (window_ == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        throw Error(err::InputDeviceFailed, "Tastiera non disponibile: il sistema video non è avviato.");
+    }
+}
+
+void SdlKeyboard::GetDeviceStateKeyboard(KeyboardState& state) {
+    state.fill(0);
+    // Pumping leaves the events queued for the host to drain.
+    source_.pump();
+    if (window_ == nullptr || source_.focus() != window_) {
+        return;
+    }
+    int count = 0;
+    const std::uint8_t* keys = source_.keys(&count);
+    for (const ScancodeDik& entry : DikTable()) {
+        if (entry.scancode < count && keys[entry.scancode] != 0) {
+            state[static_cast<std::size_t>(entry.dik)] = 0x80;
+        }
+    }
+}
+
+}  // namespace dv::sdl

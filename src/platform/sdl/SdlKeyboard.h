@@ -1,0 +1,39 @@
+#pragma once
+// The keyboard on SDL2, reported in DirectInput key codes (DIK numbering,
+// see SdlKeyTable.h).
+#include <cstdint>
+#include <functional>
+
+#include "platform/Keyboard.h"
+
+struct SDL_Window;
+
+namespace dv::sdl {
+
+class SdlHost;
+
+class SdlKeyboard : public IKeyboardDevice {
+public:
+    // Where the keyboard state comes from; SDL itself by default, a fake in tests.
+    struct KeySource {
+        std::function<void()> pump;                   // SDL_PumpEvents
+        std::function<SDL_Window*()> focus;           // SDL_GetKeyboardFocus
+        std::function<const std::uint8_t*(int*)> keys;  // SDL_GetKeyboardState
+    };
+    static KeySource SdlKeySource();
+
+    explicit SdlKeyboard(const SdlHost& host);
+    explicit SdlKeyboard(SDL_Window* window, KeySource source = SdlKeySource());
+
+    // Throws dv::Error (err::InputDeviceFailed) unless SDL's video is up.
+    void Acquire() override;
+    // Keys count only while the game's window has the keyboard focus, so
+    // typing into another program never reaches the game.
+    void GetDeviceStateKeyboard(KeyboardState& state) override;
+
+private:
+    SDL_Window* window_;
+    KeySource source_;
+};
+
+}  // namespace dv::sdl

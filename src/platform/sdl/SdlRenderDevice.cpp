@@ -1,0 +1,511 @@
+#include "platform/sdl/SdlRenderDevice.h"
+
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <system_error>
+
+#include "platform/Error.h"
+
+namespace dv::sdl {
+
+namespace {
+
+struct SurfaceFreer {
+    void operator()(SDL_Surface* surface) const noexcept { SDL_FreeSurface(surface); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFreer>;
+
+[[noreturn]] void ThrowMisuse(const std::string& what) {
+    throw Error(err::RenderDeviceFailed, what);
+}
+
+void Check(int sdlResult, const char* what) {
+    if (sdlResult != 0) {
+        ThrowSdlRenderError(what);
+    }
+}
+
+struct Argb {
+    Uint8 a, r, g, b;
+};
+constexpr Argb Split(std::uint32_t colour) {
+    return {static_cast<Uint8>(colour >> 24), static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
+            static_cast<Uint8>(colour)};
+}
+
+void Tint(SDL_Texture* texture, std::uint32_t colour) {
+    const Argb c = Split(colour);
+    Check(SDL_SetTextureColorMod(texture, c.r, c.g, c.b), "Impossibile applicare il colore alla texture");
+    Check(SDL_SetTextureAlphaMod(texture, c.a), "Impossibile applicare la trasparenza alla texture");
+}
+
+// Coordinates past this are off any screen; it also keeps float-to-int
+// conversions defined for wild values.
+constexpr float CoordinateLimit = 1.0e7F;
+bool Sane(float v) {
+    return std::isfinite(v) && std::fabs(v) < CoordinateLimit;
+}
+
+int RoundToPixel(float v) {
+    return static_cast<int>(std::floor(v + 0.5F));
+}
+
+long long FloorHalf(long long v) {
+    return v >= 0 ? v / 2 : -((-v + 1) / 2);
+}
+
+// Line breaks the way the desktop's text drawing takes them: CR LF is one
+// break, a lone CR or LF is one too.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            continue;
+        }
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+// The GL_RENDERER string of a GL renderer just created (its context is
+// current); empty for any other kind of renderer.
+std::string GlRendererString(SDL_Renderer* renderer) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || info.name == nullptr ||
+        std::string_view(info.name).substr(0, 6) != "opengl") {
+        return {};
+    }
+    using GetString = const unsigned char* (*)(unsigned int);
+    constexpr unsigned int glRenderer = 0x1F01;
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* text = getString != nullptr ? getString(glRenderer) : nullptr;
+    return text != nullptr ? reinterpret_cast<const char*>(text) : "";
+}
+
+}  // namespace
+
+bool IsSoftwareRasteriser(std::string_view glRenderer) {
+    for (std::string_view name : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast", "SwiftShader"}) {
+        if (glRenderer.find(name) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SDL_Rect LetterboxRect(int width, int height, int outW, int outH) {
+    if (width <= 0 || height <= 0 || outW <= 0 || outH <= 0) {
+        return {0, 0, 0, 0};
+    }
+    // Compare the aspects in integers so an exact fit stays exact.
+    const long long wide = static_cast<long long>(outW) * height;
+    const long long tall = static_cast<long long>(outH) * width;
+    int w = outW;
+    int h = outH;
+    if (wide > tall) {
+        w = static_cast<int>((static_cast<long long>(outH) * width + height / 2) / height);
+    } else if (wide < tall) {
+        h = static_cast<int>((static_cast<long long>(outW) * height + width / 2) / width);
+    }
+    return {(outW - w) / 2, (outH - h) / 2, w, h};
+}
+
+void SdlRenderDevice::RendererDestroyer::operator()(SDL_Renderer* renderer) const noexcept {
+    SDL_DestroyRenderer(renderer);
+}
+
+SdlRenderDevice::SdlRenderDevice(SDL_Window* window) : window_(window) {
+    if (window_ == nullptr) {
+        ThrowMisuse("Finestra mancante per il dispositivo grafico");
+    }
+}
+
+SdlRenderDevice::~SdlRenderDevice() = default;
+
+void SdlRenderDevice::CreateDevice(int width, int height) {
+    if (renderer_) {
+        ThrowMisuse("Dispositivo grafico già creato");
+    }
+    if (width <= 0 || height <= 0) {
+        ThrowMisuse("Dimensioni del dispositivo grafico non valide: " + std::to_string(width) + "x" +
+                    std::to_string(height));
+    }
+    // No vsync: the game paces itself with its own tick.
+    std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer(
+        SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE));
+    // GL drawn by the processor is "accelerated" only in name: measured at
+    // tens of milliseconds for a frame SDL's own software renderer draws in
+    // one or two. A renderer the user chose through SDL's hint is kept.
+    if (renderer && SDL_GetHint(SDL_HINT_RENDER_DRIVER) == nullptr &&
+        IsSoftwareRasteriser(GlRendererString(renderer.get()))) {
+        renderer.reset();
+    }
+    if (!renderer) {
+        renderer.reset(SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE));
+    }
+    if (!renderer) {
+        ThrowSdlRenderError("Impossibile creare il dispositivo grafico");
+    }
+    // Without alpha, like the original back buffer: a clear colour's alpha
+    // never leaks into screenshots.
+    TexturePtr target(
+        SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, width, height));
+    if (!target) {
+        ThrowSdlRenderError("Impossibile creare la superficie di disegno");
+    }
+    Check(SDL_SetTextureBlendMode(target.get(), SDL_BLENDMODE_NONE), "Impossibile impostare la superficie di disegno");
+    Check(SDL_SetTextureScaleMode(target.get(), SDL_ScaleModeLinear), "Impossibile impostare la superficie di disegno");
+    Check(SDL_SetRenderTarget(renderer.get(), target.get()), "Impossibile disegnare sulla superficie di disegno");
+    Check(SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255), "Impossibile pulire la superficie di disegno");
+    Check(SDL_RenderClear(renderer.get()), "Impossibile pulire la superficie di disegno");
+
+    auto text = std::make_unique<SdlText>(renderer.get());
+    renderer_ = std::move(renderer);
+    target_ = std::move(target);
+    text_ = std::move(text);
+    width_ = width;
+    height_ = height;
+}
+
+void SdlRenderDevice::RequireDevice(const char* call) const {
+    if (!renderer_) {
+        ThrowMisuse(std::string(call) + ": dispositivo grafico non creato");
+    }
+}
+
+void SdlRenderDevice::RequireScene(const char* call) const {
+    RequireDevice(call);
+    if (!inScene_) {
+        ThrowMisuse(std::string(call) + " fuori da BeginScene/EndScene");
+    }
+}
+
+void SdlRenderDevice::RequireSprite(const char* call) const {
+    RequireScene(call);
+    if (!inSprite_) {
+        ThrowMisuse(std::string(call) + " fuori da SpriteBegin/SpriteEnd");
+    }
+}
+
+void SdlRenderDevice::Clear(std::uint32_t flags, std::uint32_t colour, float /*z*/, std::uint32_t /*stencil*/) {
+    RequireDevice("Clear");
+    if ((flags & clear::Target) == 0) {
+        return;
+    }
+    const Argb c = Split(colour);
+    Check(SDL_SetRenderDrawColor(renderer_.get(), c.r, c.g, c.b, 255), "Impossibile impostare il colore di pulizia");
+    Check(SDL_RenderClear(renderer_.get()), "Impossibile pulire la superficie di disegno");
+    drawnSincePresent_ = true;
+}
+
+void SdlRenderDevice::BeginScene() {
+    RequireDevice("BeginScene");
+    if (inScene_) {
+        ThrowMisuse("BeginScene chiamato due volte senza EndScene");
+    }
+    inScene_ = true;
+}
+
+void SdlRenderDevice::EndScene() {
+    RequireScene("EndScene");
+    if (inSprite_) {
+        ThrowMisuse("EndScene chiamato prima di SpriteEnd");
+    }
+    inScene_ = false;
+}
+
+void SdlRenderDevice::Present() {
+    RequireDevice("Present");
+    if (inScene_) {
+        ThrowMisuse("Present chiamato prima di EndScene");
+    }
+    SDL_Renderer* r = renderer_.get();
+    Check(SDL_SetRenderTarget(r, nullptr), "Impossibile disegnare sulla finestra");
+    int outW = 0;
+    int outH = 0;
+    Check(SDL_GetRendererOutputSize(r, &outW, &outH), "Impossibile leggere le dimensioni della finestra");
+    const SDL_Rect frame = LetterboxRect(width_, height_, outW, outH);
+    if (frame.w != outW || frame.h != outH) {
+        Check(SDL_SetRenderDrawColor(r, 0, 0, 0, 255), "Impossibile impostare il colore delle bande");
+        Check(SDL_RenderClear(r), "Impossibile disegnare le bande nere");
+    }
+    if (frame.w > 0 && frame.h > 0) {
+        Check(SDL_RenderCopy(r, target_.get(), nullptr, &frame), "Impossibile copiare il fotogramma sulla finestra");
+    }
+    SDL_RenderPresent(r);
+    Check(SDL_SetRenderTarget(r, target_.get()), "Impossibile disegnare sulla superficie di disegno");
+    drawnSincePresent_ = false;
+}
+
+TextureId SdlRenderDevice::CreateTextureFromFile(const std::filesystem::path& file, bool useKey,
+                                                 std::uint32_t colourKey) {
+    RequireDevice("CreateTextureFromFile");
+    const std::string name = file.string();
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        throw Error(err::FileNotFound, "File non trovato: " + name);
+    }
+    SurfacePtr loaded(SDL_LoadBMP(name.c_str()));
+    if (!loaded) {
+        throw Error(err::PathFileAccessError,
+                    "Errore di accesso al percorso/file: " + name + " (" + SDL_GetError() + ")");
+    }
+    SurfacePtr argb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!argb) {
+        ThrowSdlRenderError("Impossibile convertire l'immagine " + name);
+    }
+
+    // Keyed pixels become transparent black, not transparent key colour: a
+    // filtered edge then darkens towards nothing instead of towards the key.
+    bool opaque = true;
+    for (int y = 0; y < argb->h; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<Uint8*>(argb->pixels) +
+                                                     static_cast<std::ptrdiff_t>(y) * argb->pitch);
+        for (int x = 0; x < argb->w; ++x) {
+            if (useKey && row[x] == colourKey) {
+                row[x] = 0;
+            }
+            opaque = opaque && (row[x] >> 24) == 0xFF;
+        }
+    }
+
+    // A picture without transparent pixels is stored without alpha, so the
+    // software renderer can copy it outright when drawn opaque and use its
+    // whole-surface alpha blend when drawn faded: both are many times faster
+    // than its per-pixel alpha blend (see SpriteDraw).
+    const Uint32 format = opaque ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_ARGB8888;
+    TexturePtr texture(SDL_CreateTexture(renderer_.get(), format, SDL_TEXTUREACCESS_STATIC, argb->w, argb->h));
+    if (!texture) {
+        ThrowSdlRenderError("Impossibile creare la texture di " + name);
+    }
+    Check(SDL_UpdateTexture(texture.get(), nullptr, argb->pixels, argb->pitch), "Impossibile riempire la texture");
+    Check(SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_BLEND), "Impossibile impostare la fusione della texture");
+    Check(SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeLinear), "Impossibile impostare il filtro della texture");
+    textures_.push_back(Texture{std::move(texture), argb->w, argb->h, opaque});
+    return static_cast<TextureId>(textures_.size());
+}
+
+const SdlRenderDevice::Texture& SdlRenderDevice::TextureAt(TextureId texture) const {
+    if (texture < 1 || static_cast<std::size_t>(texture) > textures_.size()) {
+        ThrowMisuse("Texture non valida: " + std::to_string(texture));
+    }
+    return textures_[static_cast<std::size_t>(texture) - 1];
+}
+
+Vec2 SdlRenderDevice::TextureSize(TextureId texture) const {
+    const Texture& t = TextureAt(texture);
+    return {static_cast<float>(t.width), static_cast<float>(t.height)};
+}
+
+void SdlRenderDevice::SpriteBegin() {
+    RequireScene("SpriteBegin");
+    if (inSprite_) {
+        ThrowMisuse("SpriteBegin chiamato due volte senza SpriteEnd");
+    }
+    inSprite_ = true;
+}
+
+void SdlRenderDevice::SpriteEnd() {
+    RequireSprite("SpriteEnd");
+    inSprite_ = false;
+}
+
+void SdlRenderDevice::SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, float rotation, Vec2 translation,
+                                 std::uint32_t tint) {
+    RequireSprite("SpriteDraw");
+    const Texture& t = TextureAt(texture);
+    if (scale.x == 0 || scale.y == 0 || (tint >> 24) == 0) {
+        return;
+    }
+    const float w = static_cast<float>(t.width) * scale.x;
+    const float h = static_cast<float>(t.height) * scale.y;
+    if (!Sane(w) || !Sane(h) || !Sane(translation.x) || !Sane(translation.y) || !Sane(centre.x) ||
+        !Sane(centre.y) || !std::isfinite(rotation)) {
+        return;
+    }
+    SDL_Renderer* r = renderer_.get();
+    Tint(t.texture.get(), tint);
+    drawnSincePresent_ = true;
+
+    const bool straight = rotation == 0 && scale.x > 0 && scale.y > 0;
+    // An opaque picture drawn opaque and upright covers its rectangle
+    // entirely, so copying equals blending; the software renderer's blend of
+    // a picture without alpha is some hundred times slower than its copy.
+    // Turned and mirrored drawings keep blending: their cost lies in the
+    // turning, and the renderer masks their corners itself.
+    const bool copy = straight && t.opaque && (tint >> 24) == 0xFF;
+    Check(SDL_SetTextureBlendMode(t.texture.get(), copy ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND),
+          "Impossibile impostare la fusione dello sprite");
+
+    if (straight) {
+        // Whole pixels, both edges rounded: the software renderer would
+        // truncate float rectangles, shifting left/up pictures by one.
+        const int x0 = RoundToPixel(translation.x);
+        const int y0 = RoundToPixel(translation.y);
+        const SDL_Rect dst{x0, y0, RoundToPixel(translation.x + w) - x0, RoundToPixel(translation.y + h) - y0};
+        if (dst.w > 0 && dst.h > 0) {
+            Check(SDL_RenderCopy(r, t.texture.get(), nullptr, &dst), "Impossibile disegnare lo sprite");
+        }
+        return;
+    }
+
+    // A mirrored axis spans [translation + size*scale, translation] before the
+    // rotation; moving the rectangle there and the centre by the opposite
+    // amount keeps the rotation about the same screen point.
+    const float offX = scale.x < 0 ? w : 0.0F;
+    const float offY = scale.y < 0 ? h : 0.0F;
+    const int flip = (scale.x < 0 ? SDL_FLIP_HORIZONTAL : 0) | (scale.y < 0 ? SDL_FLIP_VERTICAL : 0);
+    const SDL_FRect dst{translation.x + offX, translation.y + offY, std::fabs(w), std::fabs(h)};
+    const SDL_FPoint pivot{centre.x - offX, centre.y - offY};
+    const double degrees = static_cast<double>(rotation) * (180.0 / std::numbers::pi);
+    Check(SDL_RenderCopyExF(r, t.texture.get(), nullptr, &dst, degrees, &pivot, static_cast<SDL_RendererFlip>(flip)),
+          "Impossibile disegnare lo sprite");
+}
+
+FontId SdlRenderDevice::CreateTextFont(const FontDesc& desc) {
+    RequireDevice("CreateTextFont");
+    return text_->CreateFont(desc);
+}
+
+void SdlRenderDevice::DrawText(FontId font, std::uint32_t colour, std::string_view text, RectL rect,
+                               std::uint32_t format) {
+    RequireScene("DrawText");
+    const int skip = text_->LineSkip(font);
+    if ((colour >> 24) == 0 || text.empty()) {
+        return;
+    }
+    SDL_Renderer* r = renderer_.get();
+    const long long rectW = static_cast<long long>(rect.right) - rect.left;
+    const long long rectH = static_cast<long long>(rect.bottom) - rect.top;
+    const bool clip = rectW >= 0 && rectH >= 0;
+    if (clip && (rectW == 0 || rectH == 0)) {
+        return;  // an empty rectangle shows nothing
+    }
+
+    SDL_Rect previousClip{};
+    const bool hadClip = SDL_RenderIsClipEnabled(r) == SDL_TRUE;
+    if (hadClip) {
+        SDL_RenderGetClipRect(r, &previousClip);
+    }
+    if (clip) {
+        constexpr long long widest = std::numeric_limits<int>::max();
+        const SDL_Rect area{rect.left, rect.top, static_cast<int>(std::min(rectW, widest)),
+                            static_cast<int>(std::min(rectH, widest))};
+        Check(SDL_RenderSetClipRect(r, &area), "Impossibile limitare il testo al rettangolo");
+    }
+
+    const long long centreTwice = static_cast<long long>(rect.left) + rect.right;
+    long long y = rect.top;
+    try {
+        for (std::string_view lineText : SplitLines(text)) {
+            if ((clip && y >= rect.bottom) || y >= height_) {
+                break;
+            }
+            const TextLine line = text_->Line(font, lineText);
+            if (line.texture != nullptr) {
+                const long long x =
+                    format == textformat::Center ? FloorHalf(centreTwice - line.width) : static_cast<long long>(rect.left);
+                const SDL_Rect dst{static_cast<int>(x), static_cast<int>(y), line.width, line.height};
+                Tint(line.texture, colour);
+                Check(SDL_RenderCopy(r, line.texture, nullptr, &dst), "Impossibile disegnare il testo");
+            }
+            y += skip;
+        }
+    } catch (...) {
+        SDL_RenderSetClipRect(r, hadClip ? &previousClip : nullptr);
+        throw;
+    }
+    Check(SDL_RenderSetClipRect(r, hadClip ? &previousClip : nullptr), "Impossibile ripristinare il ritaglio");
+    drawnSincePresent_ = true;
+}
+
+std::vector<std::uint32_t> SdlRenderDevice::ReadFrame() const {
+    RequireDevice("ReadFrame");
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    Check(SDL_RenderReadPixels(renderer_.get(), nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
+                               width_ * static_cast<int>(sizeof(std::uint32_t))),
+          "Impossibile leggere il fotogramma");
+    return pixels;
+}
+
+std::uint32_t SdlRenderDevice::ReadPixel(int x, int y) const {
+    RequireDevice("ReadPixel");
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+        ThrowMisuse("Punto fuori dal fotogramma: " + std::to_string(x) + "," + std::to_string(y));
+    }
+    std::uint32_t pixel = 0;
+    const SDL_Rect one{x, y, 1, 1};
+    Check(SDL_RenderReadPixels(renderer_.get(), &one, SDL_PIXELFORMAT_ARGB8888, &pixel, sizeof pixel),
+          "Impossibile leggere il fotogramma");
+    return pixel;
+}
+
+void SdlRenderDevice::SaveScreenshot(const std::filesystem::path& png) {
+    RequireDevice("SaveScreenshot");
+    if (drawnSincePresent_ || inScene_) {
+        ThrowMisuse("SaveScreenshot chiamato a fotogramma iniziato: va chiamato subito dopo Present");
+    }
+    std::vector<std::uint32_t> pixels = ReadFrame();
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width_, height_, 32,
+                                                          width_ * static_cast<int>(sizeof(std::uint32_t)),
+                                                          SDL_PIXELFORMAT_RGB888));
+    if (!surface) {
+        ThrowSdlRenderError("Impossibile preparare la schermata");
+    }
+    const std::string name = png.string();
+    if (IMG_SavePNG(surface.get(), name.c_str()) != 0) {
+        throw Error(err::PathFileAccessError,
+                    "Errore di accesso al percorso/file: " + name + " (" + SDL_GetError() + ")");
+    }
+}
+
+std::string SdlRenderDevice::RendererName() const {
+    RequireDevice("RendererName");
+    SDL_RendererInfo info{};
+    Check(SDL_GetRendererInfo(renderer_.get(), &info), "Impossibile leggere il tipo di dispositivo grafico");
+    return info.name != nullptr ? info.name : "";
+}
+
+bool SdlRenderDevice::IsSoftware() const {
+    RequireDevice("IsSoftware");
+    SDL_RendererInfo info{};
+    Check(SDL_GetRendererInfo(renderer_.get(), &info), "Impossibile leggere il tipo di dispositivo grafico");
+    return (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+}
+
+int SdlRenderDevice::FontLineSkip(FontId font) const {
+    RequireDevice("FontLineSkip");
+    return text_->LineSkip(font);
+}
+
+int SdlRenderDevice::FontHeight(FontId font) const {
+    RequireDevice("FontHeight");
+    return text_->Height(font);
+}
+
+const FontMatch& SdlRenderDevice::FontFile(FontId font) const {
+    RequireDevice("FontFile");
+    return text_->Match(font);
+}
+
+TextLine SdlRenderDevice::CachedTextLine(FontId font, std::string_view line) {
+    RequireDevice("CachedTextLine");
+    return text_->Line(font, line);
+}
+
+std::size_t SdlRenderDevice::TextCacheSize() const {
+    RequireDevice("TextCacheSize");
+    return text_->CacheSize();
+}
+
+}  // namespace dv::sdl

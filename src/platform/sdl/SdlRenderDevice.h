@@ -1,0 +1,110 @@
+#pragma once
+// The drawing device on SDL_Renderer. Every frame is drawn into a target
+// texture of exactly the back-buffer size; Present scales it, aspect kept,
+// into whatever size the window has. Screenshots therefore always have the
+// back-buffer size.
+#include <SDL.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/RenderDevice.h"
+#include "platform/sdl/SdlText.h"
+
+namespace dv::sdl {
+
+// Where a width x height frame goes in an outW x outH output: as large as
+// fits with its aspect kept, centred, the rest left for black bars.
+SDL_Rect LetterboxRect(int width, int height, int outW, int outH);
+
+// Whether a GL_RENDERER string names a rasteriser that runs on the processor.
+bool IsSoftwareRasteriser(std::string_view glRenderer);
+
+class SdlRenderDevice final : public IRenderDevice {
+public:
+    // The window must outlive the device; SDL video is already initialised.
+    explicit SdlRenderDevice(SDL_Window* window);
+    ~SdlRenderDevice() override;
+    SdlRenderDevice(const SdlRenderDevice&) = delete;
+    SdlRenderDevice& operator=(const SdlRenderDevice&) = delete;
+
+    void CreateDevice(int width, int height) override;
+
+    void Clear(std::uint32_t flags, std::uint32_t colour, float z, std::uint32_t stencil) override;
+    void BeginScene() override;
+    void EndScene() override;
+    void Present() override;
+
+    TextureId CreateTextureFromFile(const std::filesystem::path& file, bool useKey, std::uint32_t colourKey) override;
+
+    void SpriteBegin() override;
+    // A negative scale mirrors the picture about the translation point (the
+    // texel at u lands at u*sx, left of it), drawn with SDL's flips. A zero
+    // scale or a zero tint alpha draws nothing.
+    void SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, float rotation, Vec2 translation,
+                    std::uint32_t tint) override;
+    void SpriteEnd() override;
+
+    FontId CreateTextFont(const FontDesc& desc) override;
+    // Line breaks are CR LF, a lone LF or a lone CR. Format 1 centres each
+    // line on (left + right) / 2 even for an inverted rectangle.
+    void DrawText(FontId font, std::uint32_t colour, std::string_view text, RectL rect,
+                  std::uint32_t format) override;
+
+    // The picture's size in pixels, as in its file.
+    Vec2 TextureSize(TextureId texture) const;
+
+    // Saves the last presented frame, back-buffer sized, as a PNG. Call it
+    // after Present and before the next frame draws anything: the frame is
+    // kept nowhere else, and a half-drawn one is refused with dv::Error.
+    void SaveScreenshot(const std::filesystem::path& png);
+
+    std::string RendererName() const;
+    bool IsSoftware() const;
+
+    // The frame being drawn (after Present and before the next drawing: the
+    // presented one) as ARGB, row by row, width * height pixels.
+    std::vector<std::uint32_t> ReadFrame() const;
+    std::uint32_t ReadPixel(int x, int y) const;
+
+    // Text metrics and the line cache, for the runner and the tests.
+    int FontLineSkip(FontId font) const;
+    int FontHeight(FontId font) const;
+    const FontMatch& FontFile(FontId font) const;
+    TextLine CachedTextLine(FontId font, std::string_view line);
+    std::size_t TextCacheSize() const;
+
+private:
+    struct RendererDestroyer {
+        void operator()(SDL_Renderer* renderer) const noexcept;
+    };
+    struct Texture {
+        TexturePtr texture;
+        int width = 0;
+        int height = 0;
+        bool opaque = false;  // stored without alpha
+    };
+
+    void RequireDevice(const char* call) const;
+    void RequireScene(const char* call) const;
+    void RequireSprite(const char* call) const;
+    const Texture& TextureAt(TextureId texture) const;
+
+    SDL_Window* window_;
+    int width_ = 0;
+    int height_ = 0;
+    bool inScene_ = false;
+    bool inSprite_ = false;
+    bool drawnSincePresent_ = false;
+    // Declared first so it is destroyed last, after every texture made on it.
+    std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
+    TexturePtr target_;
+    std::vector<Texture> textures_;
+    std::unique_ptr<SdlText> text_;
+};
+
+}  // namespace dv::sdl

@@ -1,0 +1,126 @@
+#pragma once
+// Fonts found through fontconfig and drawn with SDL_ttf, with the rendered
+// lines kept as textures: the game redraws the same few strings every frame,
+// and rasterising a line costs far more than copying it.
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <list>
+#include <optional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/RenderDevice.h"
+
+// As fontconfig declares it; its header stays out of the game's includes.
+typedef struct _FcConfig FcConfig;
+
+namespace dv::sdl {
+
+// Raises dv::Error(RenderDeviceFailed) with `what` and SDL_GetError().
+[[noreturn]] void ThrowSdlRenderError(const std::string& what);
+
+// The font file the desktop would use for a face, as fontconfig resolves it.
+struct FontMatch {
+    std::filesystem::path file;
+    int index = 0;
+    // The face has no bold cut of its own: the strokes must be thickened.
+    bool embolden = false;
+};
+
+// The desktop's font configuration, loaded privately rather than through
+// fontconfig's shared default, which is never released before exit and
+// shows up as a leak under the sanitizers.
+class FontFinder {
+public:
+    FontFinder();
+    FontMatch Match(const std::string& face, bool bold) const;
+
+private:
+    struct ConfigDestroyer {
+        void operator()(FcConfig* config) const noexcept;
+    };
+    std::unique_ptr<FcConfig, ConfigDestroyer> config_;
+};
+
+// One lookup with a configuration of its own.
+FontMatch MatchFont(const std::string& face, bool bold);
+
+// The pixel size a 96-dpi display gives a point size: 24 pt -> 32 px.
+int PixelSizeForPoints(int pointSize);
+
+struct TextureDeleter {
+    void operator()(SDL_Texture* texture) const noexcept;
+};
+using TexturePtr = std::unique_ptr<SDL_Texture, TextureDeleter>;
+
+// One line rendered in white with its alpha edges; tinted when copied.
+struct TextLine {
+    SDL_Texture* texture = nullptr;  // null for an empty line
+    int width = 0;
+    int height = 0;
+};
+
+class SdlText {
+public:
+    // Lines unused for this many newer distinct lines are dropped, so a
+    // score that changes every frame cannot grow the cache without bound.
+    static constexpr std::size_t CacheCapacity = 256;
+
+    explicit SdlText(SDL_Renderer* renderer);
+    ~SdlText();
+    SdlText(const SdlText&) = delete;
+    SdlText& operator=(const SdlText&) = delete;
+
+    // The same description gives the same id.
+    FontId CreateFont(const FontDesc& desc);
+
+    // The line (no line breaks) in white, from the cache when present.
+    TextLine Line(FontId font, std::string_view text);
+
+    int LineSkip(FontId font) const;
+    int Height(FontId font) const;
+    const FontMatch& Match(FontId font) const;
+    std::size_t CacheSize() const { return lines_.size(); }
+
+private:
+    struct FontCloser {
+        void operator()(TTF_Font* font) const noexcept;
+    };
+    struct Font {
+        FontDesc desc;
+        FontMatch match;
+        std::unique_ptr<TTF_Font, FontCloser> ttf;
+    };
+    struct LineKey {
+        FontId font = 0;
+        std::string text;
+        friend bool operator==(const LineKey&, const LineKey&) = default;
+    };
+    struct LineKeyHash {
+        std::size_t operator()(const LineKey& key) const noexcept;
+    };
+    struct CachedLine {
+        LineKey key;
+        TexturePtr texture;
+        int width = 0;
+        int height = 0;
+    };
+    using LruList = std::list<CachedLine>;
+
+    const Font& FontAt(FontId font) const;
+
+    SDL_Renderer* renderer_;
+    std::optional<FontFinder> finder_;  // loaded with the first font
+    std::vector<Font> fonts_;
+    LruList lines_;  // most recently used first
+    std::unordered_map<LineKey, LruList::iterator, LineKeyHash> index_;
+};
+
+}  // namespace dv::sdl

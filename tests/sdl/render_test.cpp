@@ -1,0 +1,355 @@
+// SdlRenderDevice drawing pictures: loading with the colour key, the sprite
+// transform, tinting, the frame protocol and screenshots, checked on the
+// pixels the software renderer actually produced.
+#include <SDL_image.h>
+
+#include <functional>
+#include <utility>
+
+#include "RenderFixture.h"
+#include "platform/Error.h"
+
+namespace dv::sdl::test {
+namespace {
+
+constexpr std::uint32_t Background = 0xFF203040;
+// The game turns whole degrees into radians with this factor.
+constexpr float GameRadiansPerDegree = 0.017444444444444446F;
+
+constexpr std::uint32_t RedRgb = 0xFF0000;
+constexpr std::uint32_t GreenRgb = 0x00FF00;
+constexpr std::uint32_t BlueRgb = 0x0000FF;
+constexpr std::uint32_t WhiteRgb = 0xFFFFFF;
+
+class RenderDeviceTest : public RenderFixture {
+protected:
+    void ClearTo(std::uint32_t colour) { device_->Clear(clear::Target, colour, 1.0F, 0); }
+
+    // A 4x2 picture: left half red, right half green.
+    TextureId RedGreen() {
+        return device_->CreateTextureFromFile(
+            WriteBmp("rg.bmp", 4, 2, {RedRgb, RedRgb, GreenRgb, GreenRgb, RedRgb, RedRgb, GreenRgb, GreenRgb}), false,
+            0);
+    }
+};
+
+TEST_F(RenderDeviceTest, ClearPaintsTheWholeTargetOpaqueOnlyForTheTargetBit) {
+    ClearTo(0x00123456);  // the alpha of a clear colour must not leak out
+    for (std::uint32_t p : device_->ReadFrame()) {
+        ASSERT_EQ(p, 0xFF123456U);
+    }
+    device_->Clear(clear::ZBuffer, 0xFFFFFFFF, 1.0F, 0);
+    EXPECT_EQ(Pixel(0, 0), 0xFF123456U);
+    EXPECT_EQ(Pixel(W - 1, H - 1), 0xFF123456U);
+}
+
+TEST_F(RenderDeviceTest, ColourKeyMakesOnlyExactKeyPixelsTransparent) {
+    constexpr std::uint32_t key = 0xFF00FF;
+    const auto path = WriteBmp("key.bmp", 4, 1, {key, 0xFE00FF, 0x000000, 0xFFFFFF});
+    const TextureId keyed = device_->CreateTextureFromFile(path, true, 0xFF000000 | key);
+    const TextureId plain = device_->CreateTextureFromFile(path, false, 0);
+    // A key without alpha FF matches nothing: file pixels are opaque.
+    const TextureId noAlphaKey = device_->CreateTextureFromFile(path, true, key);
+
+    ClearTo(Background);
+    Draw(keyed, {1, 1}, {0, 0}, 0, {10, 10});
+    Draw(plain, {1, 1}, {0, 0}, 0, {10, 20});
+    Draw(noAlphaKey, {1, 1}, {0, 0}, 0, {10, 30});
+
+    EXPECT_TRUE(Near(Pixel(10, 10), Background, 0));
+    EXPECT_TRUE(Near(Pixel(11, 10), 0xFE00FF, 0));
+    EXPECT_TRUE(Near(Pixel(12, 10), 0x000000, 0));
+    EXPECT_TRUE(Near(Pixel(13, 10), 0xFFFFFF, 0));
+
+    EXPECT_TRUE(Near(Pixel(10, 20), key, 0));
+    EXPECT_TRUE(Near(Pixel(12, 20), 0x000000, 0)) << "black without the key stays opaque";
+    EXPECT_TRUE(Near(Pixel(10, 30), key, 0));
+    EXPECT_EQ(device_->TextureSize(keyed), (Vec2{4, 1}));
+}
+
+TEST_F(RenderDeviceTest, KeyedEdgesFadeToDarkNotToTheKeyColourWhenMagnified) {
+    // Filtering between a keyed texel and a white one: had the keyed pixel
+    // kept its magenta, the blend would show a magenta fringe.
+    const auto path = WriteBmp("edge.bmp", 2, 1, {0xFF00FF, 0xFFFFFF});
+    const TextureId t = device_->CreateTextureFromFile(path, true, 0xFFFF00FF);
+    ClearTo(0xFF000000);
+    Draw(t, {16, 16}, {0, 0}, 0, {100, 100});
+    int greys = 0;
+    for (int x = 100; x < 132; ++x) {
+        const std::uint32_t p = Pixel(x, 108);
+        EXPECT_LE(std::abs(Red(p) - Green(p)), 2) << "x=" << x;
+        EXPECT_LE(std::abs(Blue(p) - Green(p)), 2) << "x=" << x;
+        greys += Green(p) > 8 && Green(p) < 247 ? 1 : 0;
+    }
+    EXPECT_GT(greys, 0) << "magnification should filter the edge";
+}
+
+TEST_F(RenderDeviceTest, ScaledSpriteCoversExactlyItsScaledRectangle) {
+    // 4x4 picture in 2x2 quadrants: red, green / blue, white.
+    std::vector<std::uint32_t> px(16);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            px[static_cast<std::size_t>(y * 4 + x)] = y < 2 ? (x < 2 ? RedRgb : GreenRgb) : (x < 2 ? BlueRgb : WhiteRgb);
+        }
+    }
+    const TextureId t = device_->CreateTextureFromFile(WriteBmp("quad.bmp", 4, 4, px), false, 0);
+    ClearTo(Background);
+    Draw(t, {2, 3}, {0, 0}, 0, {20, 30});
+
+    const Bounds b = LitBounds(device_->ReadFrame(), Background);
+    EXPECT_EQ(b.left, 20);
+    EXPECT_EQ(b.top, 30);
+    EXPECT_EQ(b.right, 27);
+    EXPECT_EQ(b.bottom, 41);
+    EXPECT_TRUE(Near(Pixel(21, 32), RedRgb));
+    EXPECT_TRUE(Near(Pixel(26, 32), GreenRgb));
+    EXPECT_TRUE(Near(Pixel(21, 39), BlueRgb));
+    EXPECT_TRUE(Near(Pixel(26, 39), WhiteRgb));
+}
+
+TEST_F(RenderDeviceTest, PositiveRotationTurnsClockwiseAboutTheCentre) {
+    const TextureId t = RedGreen();
+    const float quarter = 90 * GameRadiansPerDegree;
+
+    // About the middle of the 40x20 picture at (200, 200): screen (220, 210).
+    ClearTo(Background);
+    Draw(t, {10, 10}, {20, 10}, quarter, {200, 200});
+    EXPECT_TRUE(Near(Pixel(220, 222), GreenRgb, 8)) << "right of the centre must land below it";
+    EXPECT_TRUE(Near(Pixel(220, 198), RedRgb, 8)) << "left of the centre must land above it";
+    EXPECT_TRUE(Near(Pixel(236, 210), Background, 0)) << "nothing left where the unrotated picture was";
+
+    // About the translation point: the picture swings to its left and below.
+    ClearTo(Background);
+    Draw(t, {10, 10}, {0, 0}, quarter, {400, 300});
+    EXPECT_TRUE(Near(Pixel(390, 330), GreenRgb, 8));
+    EXPECT_TRUE(Near(Pixel(390, 310), RedRgb, 8));
+    EXPECT_TRUE(Near(Pixel(410, 310), Background, 0));
+}
+
+TEST_F(RenderDeviceTest, AnEighthTurnMakesASquareADiamond) {
+    const TextureId t = Solid("w.bmp", 20, 20, WhiteRgb);
+    ClearTo(Background);
+    Draw(t, {2, 2}, {20, 20}, 45 * GameRadiansPerDegree, {300, 300});
+    EXPECT_TRUE(Near(Pixel(320, 320), WhiteRgb, 0));
+    EXPECT_TRUE(Near(Pixel(320, 294), WhiteRgb, 8)) << "a corner now points straight up";
+    for (const auto& [x, y] : {std::pair{296, 296}, {344, 296}, {296, 344}, {344, 344}}) {
+        EXPECT_TRUE(Near(Pixel(x, y), Background, 0)) << x << "," << y;
+    }
+}
+
+TEST_F(RenderDeviceTest, NegativeScaleMirrorsAboutTheTranslation) {
+    const TextureId t = RedGreen();
+    ClearTo(Background);
+    Draw(t, {-10, 10}, {0, 0}, 0, {300, 100});
+    EXPECT_TRUE(Near(Pixel(290, 110), RedRgb, 8));
+    EXPECT_TRUE(Near(Pixel(270, 110), GreenRgb, 8));
+    EXPECT_TRUE(Near(Pixel(305, 110), Background, 0));
+    EXPECT_TRUE(Near(Pixel(255, 110), Background, 0));
+
+    // Mirrored then turned a quarter clockwise about the translation point:
+    // (-10u, 10v) goes to (-10v, -10u).
+    ClearTo(Background);
+    Draw(t, {-10, 10}, {0, 0}, 90 * GameRadiansPerDegree, {400, 300});
+    EXPECT_TRUE(Near(Pixel(390, 290), RedRgb, 8));
+    EXPECT_TRUE(Near(Pixel(390, 270), GreenRgb, 8));
+    EXPECT_TRUE(Near(Pixel(390, 310), Background, 0));
+}
+
+TEST_F(RenderDeviceTest, TintMultipliesColourAndBlendsByItsAlpha) {
+    // Opaque pictures and pictures with transparent pixels are stored
+    // differently; both must tint alike.
+    const TextureId opaque = Solid("white.bmp", 8, 8, WhiteRgb);
+    std::vector<std::uint32_t> px(64, WhiteRgb);
+    px[0] = 0xFF00FF;
+    const TextureId keyed = device_->CreateTextureFromFile(WriteBmp("wk.bmp", 8, 8, px), true, 0xFFFF00FF);
+
+    ClearTo(0xFF000000);
+    device_->BeginScene();
+    device_->SpriteBegin();
+    device_->SpriteDraw(opaque, {1, 1}, {0, 0}, 0, {10, 10}, 0x80FFFFFF);
+    device_->SpriteDraw(keyed, {1, 1}, {0, 0}, 0, {30, 10}, 0x80FFFFFF);
+    device_->SpriteDraw(opaque, {1, 1}, {0, 0}, 0, {50, 10}, 0xFF00FF00);
+    device_->SpriteDraw(keyed, {1, 1}, {0, 0}, 0, {70, 10}, 0xFFFF8000);
+    device_->SpriteDraw(opaque, {3, 3}, {0, 0}, 0, {90, 10}, 0x80FFFFFF);  // scaled path too
+    device_->SpriteEnd();
+    device_->EndScene();
+
+    EXPECT_TRUE(Near(Pixel(14, 14), 0x808080, 2));
+    EXPECT_TRUE(Near(Pixel(34, 14), 0x808080, 2));
+    EXPECT_TRUE(Near(Pixel(54, 14), 0x00FF00, 0));
+    EXPECT_TRUE(Near(Pixel(74, 14), 0xFF8000, 1));
+    EXPECT_TRUE(Near(Pixel(100, 20), 0x808080, 2));
+
+    // Half over a coloured background really mixes the two.
+    ClearTo(0xFF0000FF);
+    Draw(opaque, {1, 1}, {0, 0}, 0, {10, 10}, 0x80FF0000);
+    EXPECT_TRUE(Near(Pixel(14, 14), 0x80007F, 2));
+}
+
+TEST_F(RenderDeviceTest, ZeroScaleOrZeroAlphaDrawsNothing) {
+    const TextureId t = Solid("w.bmp", 8, 8, WhiteRgb);
+    ClearTo(Background);
+    const auto before = device_->ReadFrame();
+    Draw(t, {0, 1}, {0, 0}, 0, {10, 10});
+    Draw(t, {1, 0}, {0, 0}, 0, {10, 10});
+    Draw(t, {0, 0}, {4, 4}, 1.0F, {10, 10});
+    Draw(t, {1, 1}, {0, 0}, 0, {10, 10}, 0x00FFFFFF);
+    EXPECT_EQ(device_->ReadFrame(), before);
+    // The same call with a real scale does draw, so the above proves something.
+    Draw(t, {1, 1}, {0, 0}, 0, {10, 10});
+    EXPECT_NE(device_->ReadFrame(), before);
+}
+
+TEST_F(RenderDeviceTest, BitmapErrorsNameTheFile) {
+    const auto missing = dir_ / "nowhere" / "missing.bmp";
+    try {
+        device_->CreateTextureFromFile(missing, false, 0);
+        FAIL() << "a missing file must throw";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), err::FileNotFound);
+        EXPECT_EQ(e.Description(), "File non trovato: " + missing.string());
+    }
+
+    const auto garbage = dir_ / "garbage.bmp";
+    {
+        std::FILE* f = std::fopen(garbage.string().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("this is not a bitmap at all", f);
+        std::fclose(f);
+    }
+    try {
+        device_->CreateTextureFromFile(garbage, true, 0xFFFF00FF);
+        FAIL() << "an unreadable file must throw";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), err::PathFileAccessError);
+        EXPECT_NE(e.Description().find(garbage.string()), std::string::npos) << e.Description();
+    }
+}
+
+TEST_F(RenderDeviceTest, TexturesAreNumberedFromOneAndUnknownIdsThrow) {
+    EXPECT_EQ(Solid("a.bmp", 3, 5, RedRgb), 1);
+    EXPECT_EQ(Solid("b.bmp", 7, 2, RedRgb), 2);
+    EXPECT_EQ(device_->TextureSize(2), (Vec2{7, 2}));
+    device_->BeginScene();
+    device_->SpriteBegin();
+    EXPECT_THROW(device_->SpriteDraw(0, {1, 1}, {0, 0}, 0, {0, 0}, 0xFFFFFFFF), Error);
+    EXPECT_THROW(device_->SpriteDraw(3, {1, 1}, {0, 0}, 0, {0, 0}, 0xFFFFFFFF), Error);
+    device_->SpriteEnd();
+    device_->EndScene();
+}
+
+void ExpectMisuse(const std::function<void()>& call, const char* what) {
+    try {
+        call();
+        ADD_FAILURE() << what << " should throw";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), err::RenderDeviceFailed) << what;
+    }
+}
+
+TEST_F(RenderDeviceTest, FrameAndSpritePairingMisuseThrows) {
+    auto& d = *device_;
+    const TextureId t = Solid("w.bmp", 2, 2, WhiteRgb);
+    ExpectMisuse([&] { d.EndScene(); }, "EndScene without BeginScene");
+    ExpectMisuse([&] { d.SpriteBegin(); }, "SpriteBegin outside a scene");
+    ExpectMisuse([&] { d.DrawText(1, 0xFFFFFFFF, "x", {0, 0, 10, 10}, 0); }, "DrawText outside a scene");
+
+    d.BeginScene();
+    ExpectMisuse([&] { d.BeginScene(); }, "BeginScene twice");
+    ExpectMisuse([&] { d.Present(); }, "Present inside a scene");
+    ExpectMisuse([&] { d.SpriteDraw(t, {1, 1}, {0, 0}, 0, {0, 0}, 0xFFFFFFFF); }, "SpriteDraw before SpriteBegin");
+    ExpectMisuse([&] { d.SpriteEnd(); }, "SpriteEnd before SpriteBegin");
+    d.SpriteBegin();
+    ExpectMisuse([&] { d.SpriteBegin(); }, "SpriteBegin twice");
+    ExpectMisuse([&] { d.EndScene(); }, "EndScene with a sprite drawing open");
+    d.SpriteDraw(t, {1, 1}, {0, 0}, 0, {0, 0}, 0xFFFFFFFF);
+    d.SpriteEnd();
+    // The refused calls left the state as it was: this sequence is valid.
+    d.EndScene();
+    d.Present();
+    ExpectMisuse([&] { d.CreateDevice(W, H); }, "CreateDevice twice");
+}
+
+TEST_F(RenderDeviceTest, EverythingNeedsTheDeviceCreatedFirst) {
+    SdlRenderDevice fresh(window_);
+    ExpectMisuse([&] { fresh.BeginScene(); }, "BeginScene");
+    ExpectMisuse([&] { fresh.Clear(clear::Target, 0, 1, 0); }, "Clear");
+    ExpectMisuse([&] { fresh.Present(); }, "Present");
+    ExpectMisuse([&] { fresh.CreateTextureFromFile(dir_ / "x.bmp", false, 0); }, "CreateTextureFromFile");
+    ExpectMisuse([&] { fresh.CreateTextFont({"DejaVu Sans", 12, false}); }, "CreateTextFont");
+    ExpectMisuse([&] { fresh.SaveScreenshot(dir_ / "x.png"); }, "SaveScreenshot");
+    EXPECT_THROW(SdlRenderDevice(nullptr), Error);
+}
+
+// Reads a saved PNG back as 0xRRGGBB pixels.
+std::vector<std::uint32_t> LoadPng(const std::filesystem::path& png, int& w, int& h) {
+    SDL_Surface* loaded = IMG_Load(png.string().c_str());
+    EXPECT_NE(loaded, nullptr) << IMG_GetError();
+    if (loaded == nullptr) {
+        return {};
+    }
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    w = argb->w;
+    h = argb->h;
+    std::vector<std::uint32_t> out;
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const Uint8*>(argb->pixels) + y * argb->pitch);
+        out.insert(out.end(), row, row + w);
+    }
+    SDL_FreeSurface(argb);
+    return out;
+}
+
+class ScreenshotTest : public RenderDeviceTest {
+protected:
+    void SetUp() override { Open(1000, 700); }  // not the back-buffer size, on purpose
+};
+
+TEST_F(ScreenshotTest, SavesThePresentedFrameAtBackBufferSizeWhateverTheWindow) {
+    const TextureId t = RedGreen();
+    ClearTo(Background);
+    Draw(t, {10, 10}, {0, 0}, 0, {100, 50});
+    device_->Present();
+    const auto png = dir_ / "shot.png";
+    device_->SaveScreenshot(png);
+
+    int w = 0;
+    int h = 0;
+    const auto saved = LoadPng(png, w, h);
+    ASSERT_EQ(w, W);
+    ASSERT_EQ(h, H);
+    EXPECT_EQ(saved, device_->ReadFrame());
+    EXPECT_EQ(saved[static_cast<std::size_t>(55 * W + 105)], 0xFF000000U | RedRgb);
+    EXPECT_EQ(saved[static_cast<std::size_t>(55 * W + 135)], 0xFF000000U | GreenRgb);
+
+    // Once the next frame has started the presented one is gone.
+    ClearTo(0xFF000000);
+    EXPECT_THROW(device_->SaveScreenshot(png), Error);
+    device_->Present();
+    EXPECT_NO_THROW(device_->SaveScreenshot(png));
+}
+
+TEST_F(ScreenshotTest, AnUnwritablePathIsAFileError) {
+    device_->Present();
+    try {
+        device_->SaveScreenshot(dir_ / "no" / "such" / "dir" / "x.png");
+        FAIL() << "saving into a missing folder must throw";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), err::PathFileAccessError);
+        EXPECT_NE(e.Description().find("x.png"), std::string::npos);
+    }
+}
+
+TEST(LetterboxRect, KeepsTheAspectAndCentres) {
+    const auto same = [](SDL_Rect a, SDL_Rect b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; };
+    EXPECT_TRUE(same(LetterboxRect(800, 600, 800, 600), {0, 0, 800, 600}));
+    EXPECT_TRUE(same(LetterboxRect(800, 600, 1600, 1200), {0, 0, 1600, 1200}));
+    EXPECT_TRUE(same(LetterboxRect(800, 600, 1920, 1080), {240, 0, 1440, 1080})) << "bars left and right";
+    EXPECT_TRUE(same(LetterboxRect(800, 600, 800, 1000), {0, 200, 800, 600})) << "bars above and below";
+    EXPECT_TRUE(same(LetterboxRect(800, 600, 400, 300), {0, 0, 400, 300}));
+    EXPECT_TRUE(same(LetterboxRect(800, 600, 0, 300), {0, 0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace dv::sdl::test
