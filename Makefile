@@ -26,6 +26,7 @@ check: deps
 	cmake --preset asan
 	cmake --build build/asan -j$(JOBS)
 	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --test-dir build/asan --output-on-failure -j$(CTEST_JOBS)
 	@if [ -x scripts/fuzz ]; then FUZZ_SECONDS=60 scripts/fuzz; fi
 
@@ -38,13 +39,20 @@ bench: build
 soak: deps
 	cmake --preset asan
 	cmake --build build/asan -j$(JOBS)
-	DV_SOAK_TICKS=20000000 ctest --test-dir build/asan --output-on-failure -R Soak
+	DV_SOAK_TICKS=20000000 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+		UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --test-dir build/asan --output-on-failure -R Soak
 
 screens: build
 	scripts/screens
 
 assets-sheet: build
 	cmake --build build/default --target assets-sheet
+
+# Builds as the current user, then copies; for a system-wide prefix run
+# `make build` first and then `sudo make install`.
+PREFIX ?= /usr/local
+install: build
+	cmake --install build/default --prefix "$(PREFIX)"
 
 clean:
 	rm -rf build

@@ -1,4 +1,5 @@
 // Dravo Vantle!: picks the platform the flags ask for and runs the game.
+#include <chrono>
 #include <iostream>
 
 #include "app/CommandLine.h"
@@ -7,6 +8,7 @@
 #include "platform/Error.h"
 
 int main(int argc, char** argv) {
+    const auto launched = std::chrono::steady_clock::now();
     const dv::ParsedCommandLine parsed = dv::ParseCommandLine(argc, argv);
     if (parsed.exitStatus) {
         return *parsed.exitStatus;
@@ -14,7 +16,7 @@ int main(int argc, char** argv) {
     const dv::RunOptions& options = parsed.options;
     try {
         auto host = dv::MakeSdlRunHost(options.headless, options.windowed);
-        return dv::RunGame(options, *host);
+        return dv::RunGame(options, *host, launched);
     } catch (const dv::Error& e) {
         // Before the window exists there is nowhere to show a message but here.
         std::cerr << "dravo-vantle: " << e.Number() << " " << e.Description() << '\n';

@@ -52,7 +52,7 @@ private:
 
 }  // namespace
 
-int RunGame(const RunOptions& o, RunHost& host) {
+int RunGame(const RunOptions& o, RunHost& host, std::chrono::steady_clock::time_point launched) {
     std::optional<KeyScript> script;
     if (o.replay) {
         script = LoadReplay(*o.replay);
@@ -92,6 +92,7 @@ int RunGame(const RunOptions& o, RunHost& host) {
         TickClock clock;
         clock.Start();
         FrameTimes frames;
+        std::optional<double> startupMs;
         const auto started = std::chrono::steady_clock::now();
         while (!limit || ticks < *limit) {
             if (!o.fast) {
@@ -109,6 +110,9 @@ int RunGame(const RunOptions& o, RunHost& host) {
             const auto tickStart = std::chrono::steady_clock::now();
             form.Timer1_Timer();
             const bool drew = !form.EndStatus() && form.Game().TickCount % 2 == 0;
+            if (drew && !startupMs) {
+                startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - launched).count();
+            }
             if (drew && o.timedemo) {
                 frames.Add(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - tickStart)
                                .count());
@@ -138,6 +142,9 @@ int RunGame(const RunOptions& o, RunHost& host) {
         }
         if (o.tickStats && !o.fast) {
             std::printf("%s\n", clock.StatsLine().c_str());
+        }
+        if ((o.tickStats || o.timedemo) && startupMs) {
+            std::printf("startup: %.1f ms to the first frame\n", *startupMs);
         }
     }
     for (const ScreenshotRequest& missed : pending) {

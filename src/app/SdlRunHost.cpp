@@ -82,7 +82,9 @@ private:
 std::unique_ptr<RunHost> MakeSdlRunHost(bool headless, bool windowed) {
     sdl::HostOptions options;
     options.headless = headless;
-    options.windowed = windowed;
+    // Headless, a window of exactly the screen's size: on the dummy driver's
+    // larger desktop every frame would otherwise be stretched, for no one.
+    options.windowed = windowed || headless;
     return std::make_unique<SdlRunHost>(options);
 }
 

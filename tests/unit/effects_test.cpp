@@ -147,8 +147,9 @@ TEST(Debris, ACellIsDrawnInTheFrameItMovesButNotInTheFrameItIsFreed) {
     };
     t.TickUntilCount((t.g().TickCount / 2 * 2 + 2) % 1000);
     EXPECT_EQ(debrisDrawn(), 1);
+    const std::vector<DrawCall> sprites = t.render.Sprites();
     const DrawCall* cell = nullptr;
-    for (const DrawCall& c : t.render.Sprites()) {
+    for (const DrawCall& c : sprites) {
         if (c.centre == Vec2{8, 8}) {
             cell = &c;
         }

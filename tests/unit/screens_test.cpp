@@ -113,13 +113,15 @@ TEST(Screens, MessagesOfPauseQuestionsAndTheQuitScreenAlone) {
     TestGame t;
     t.StartGame();
     DrawPlayFrame(t, state::Pause);
-    const DrawCall* pause = FindText(t.render.Texts(), "PAUSA!\r\nPremi P per iniziare");
+    const std::vector<DrawCall> texts = t.render.Texts();
+    const DrawCall* pause = FindText(texts, "PAUSA!\r\nPremi P per iniziare");
     ASSERT_NE(pause, nullptr);
     EXPECT_EQ(pause->rect, (RectL{0, 200, 800, 600}));
     EXPECT_EQ(pause->format, textformat::Center);
     EXPECT_EQ(pause->colour, OpaqueWhite);
     DrawPlayFrame(t, state::ConfirmEnd);
-    EXPECT_NE(FindText(t.render.Texts(), "Finire il gioco?\r\n(Si/No)"), nullptr);
+    const std::vector<DrawCall> question = t.render.Texts();
+    EXPECT_NE(FindText(question, "Finire il gioco?\r\n(Si/No)"), nullptr);
     EXPECT_GT(t.render.Sprites().size(), 20u) << "the play screen stays under the question";
 
     t.form.Screens().DrawQuitConfirm();

@@ -3,8 +3,10 @@
 //   assetgen OUTDIR                 writes OUTDIR/texture and OUTDIR/sounds
 //   assetgen --sheet OUTDIR PNG     contact sheet of the pictures in OUTDIR
 //   assetgen --preview OUTDIR PNG   play-screen composite (and PNG-over)
+//   assetgen --icon SIZE PNG        the desktop icon, SIZE x SIZE with alpha
 
 #include "art.h"
+#include "icon.h"
 #include "music.h"
 #include "sheet.h"
 #include "sounds.h"
@@ -85,10 +87,12 @@ int main(int argc, char** argv)
                 assetgen::writeContactSheet(fonts, argv[2], argv[3]);
             else
                 assetgen::writePlayPreview(fonts, argv[2], argv[3]);
+        } else if (mode == "--icon" && argc == 4) {
+            assetgen::saveRgbaPng(assetgen::makeIcon(std::stoi(argv[2])), argv[3]);
         } else if (argc == 2 && mode[0] != '-') {
             generate(argv[1]);
         } else {
-            std::fprintf(stderr, "usage: assetgen OUTDIR | --sheet OUTDIR PNG | --preview OUTDIR PNG\n");
+            std::fprintf(stderr, "usage: assetgen OUTDIR | --sheet OUTDIR PNG | --preview OUTDIR PNG | --icon SIZE PNG\n");
             rc = 2;
         }
     } catch (const std::exception& e) {

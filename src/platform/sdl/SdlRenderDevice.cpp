@@ -338,12 +338,10 @@ void SdlRenderDevice::SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, flo
     drawnSincePresent_ = true;
 
     const bool straight = rotation == 0 && scale.x > 0 && scale.y > 0;
-    // An opaque picture drawn opaque and upright covers its rectangle
-    // entirely, so copying equals blending; the software renderer's blend of
-    // a picture without alpha is some hundred times slower than its copy.
-    // Turned and mirrored drawings keep blending: their cost lies in the
-    // turning, and the renderer masks their corners itself.
-    const bool copy = straight && t.opaque && (tint >> 24) == 0xFF;
+    // An opaque picture drawn opaque covers what it is drawn on entirely, so
+    // copying equals blending; the software renderer's blend of a picture
+    // without alpha is many times slower than its copy, upright or turned.
+    const bool copy = t.opaque && (tint >> 24) == 0xFF;
     Check(SDL_SetTextureBlendMode(t.texture.get(), copy ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND),
           "Impossibile impostare la fusione dello sprite");
 
@@ -359,17 +357,26 @@ void SdlRenderDevice::SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, flo
         return;
     }
 
-    // A mirrored axis spans [translation + size*scale, translation] before the
-    // rotation; moving the rectangle there and the centre by the opposite
-    // amount keeps the rotation about the same screen point.
-    const float offX = scale.x < 0 ? w : 0.0F;
-    const float offY = scale.y < 0 ? h : 0.0F;
-    const int flip = (scale.x < 0 ? SDL_FLIP_HORIZONTAL : 0) | (scale.y < 0 ? SDL_FLIP_VERTICAL : 0);
-    const SDL_FRect dst{translation.x + offX, translation.y + offY, std::fabs(w), std::fabs(h)};
-    const SDL_FPoint pivot{centre.x - offX, centre.y - offY};
-    const double degrees = static_cast<double>(rotation) * (180.0 / std::numbers::pi);
-    Check(SDL_RenderCopyExF(r, t.texture.get(), nullptr, &dst, degrees, &pivot, static_cast<SDL_RendererFlip>(flip)),
-          "Impossibile disegnare lo sprite");
+    // A turned or mirrored picture goes as two textured triangles whose
+    // corners carry the whole transform: scale about the top-left corner,
+    // turn about the centre, move. The renderer's own turning path builds a
+    // turned copy of the picture on every call, which costs far more.
+    const float c = std::cos(rotation);
+    const float s = std::sin(rotation);
+    const SDL_Color colour{static_cast<Uint8>((tint >> 16) & 0xFF), static_cast<Uint8>((tint >> 8) & 0xFF),
+                           static_cast<Uint8>(tint & 0xFF), static_cast<Uint8>(tint >> 24)};
+    auto corner = [&](float u, float v) {
+        const float px = u * w - centre.x;
+        const float py = v * h - centre.y;
+        return SDL_Vertex{SDL_FPoint{translation.x + centre.x + px * c - py * s,
+                                     translation.y + centre.y + px * s + py * c},
+                          colour, SDL_FPoint{u, v}};
+    };
+    const SDL_Vertex corners[4] = {corner(0, 0), corner(1, 0), corner(0, 1), corner(1, 1)};
+    static constexpr int kQuad[6] = {0, 1, 2, 1, 3, 2};
+    // The vertices carry the tint; the texture's own modulation stays white.
+    Tint(t.texture.get(), 0xFFFFFFFFu);
+    Check(SDL_RenderGeometry(r, t.texture.get(), corners, 4, kQuad, 6), "Impossibile disegnare lo sprite");
 }
 
 FontId SdlRenderDevice::CreateTextFont(const FontDesc& desc) {

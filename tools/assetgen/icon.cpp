@@ -1,0 +1,84 @@
+#include "icon.h"
+
+#include "art.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <array>
+#include <stdexcept>
+
+namespace assetgen {
+
+namespace {
+
+struct IconCell {
+    int col, row;
+    int colour; // index into cellStyles()
+};
+
+// Rows 0-1 hold the falling piece, rows 2-3 the stack; the stack's gap at
+// column 1 is where the piece's stem will land.
+constexpr std::array<IconCell, 11> kCells = {{
+    {0, 0, 4}, {1, 0, 4}, {2, 0, 4}, {1, 1, 4},
+    {0, 2, 0}, {2, 2, 3}, {3, 2, 3},
+    {0, 3, 0}, {1, 3, 2}, {2, 3, 1}, {3, 3, 3},
+}};
+
+} // namespace
+
+Canvas makeIcon(int size)
+{
+    if (size < 16)
+        throw std::runtime_error("icon size too small: " + std::to_string(size));
+    // Whole-pixel cells keep the edges sharp at small sizes.
+    const int cell = static_cast<int>(std::lround(size * 52.0 / 256.0));
+    const int gap = std::max(1, static_cast<int>(std::lround(cell / 4.0)));
+    const int x0 = (size - 4 * cell) / 2;
+    const int y0 = (size - (4 * cell + gap)) / 2;
+    auto top = [&](int row) { return y0 + row * cell + (row >= 2 ? gap : 0); };
+
+    Canvas c(size, size);
+    // A soft shadow lifts the cells off light and dark desktops alike.
+    Mask footprint(size, size);
+    for (const IconCell& k : kCells)
+        for (int y = top(k.row); y < top(k.row) + cell; ++y)
+            for (int x = x0 + k.col * cell; x < x0 + (k.col + 1) * cell; ++x)
+                footprint.ref(x, y) = 1.0f;
+    const int blur = std::max(1, cell / 6);
+    const Mask shadow = footprint.blurred(blur).shifted(0, std::max(1, cell / 10));
+    c.paint(shadow, 0, 0, [](int, int) { return rgb(4, 4, 16); }, 0.5f);
+
+    const auto& styles = cellStyles();
+    for (const IconCell& k : kCells)
+        drawCell(c, static_cast<float>(x0 + k.col * cell), static_cast<float>(top(k.row)), static_cast<float>(cell),
+                 styles[static_cast<std::size_t>(k.colour)].base);
+    return c;
+}
+
+void saveRgbaPng(const Canvas& c, const std::string& path)
+{
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, c.width(), c.height(), 32, SDL_PIXELFORMAT_RGBA32);
+    if (!s)
+        throw std::runtime_error(std::string("SDL_CreateRGBSurfaceWithFormat: ") + SDL_GetError());
+    auto channel = [](float v) { return static_cast<std::uint8_t>(std::lround(clamp01(v) * 255.0f)); };
+    for (int y = 0; y < c.height(); ++y) {
+        auto* row = static_cast<std::uint8_t*>(s->pixels) + static_cast<std::size_t>(y) * s->pitch;
+        for (int x = 0; x < c.width(); ++x) {
+            const Px& p = c.at(x, y);
+            const float a = clamp01(p.a);
+            const float inv = a > 0 ? 1.0f / a : 0.0f;
+            std::uint8_t* out = row + 4 * x;
+            out[0] = channel(p.r * inv);
+            out[1] = channel(p.g * inv);
+            out[2] = channel(p.b * inv);
+            out[3] = channel(a);
+        }
+    }
+    const int rc = IMG_SavePNG(s, path.c_str());
+    SDL_FreeSurface(s);
+    if (rc != 0)
+        throw std::runtime_error("cannot write " + path + ": " + IMG_GetError());
+}
+
+} // namespace assetgen
