@@ -44,6 +44,8 @@ public:
         if (headless_) {
             return;
         }
+        // A failure before the window was shown would leave nothing to close.
+        host_.ShowWindow();
         while (!host_.PumpEvents().closeRequested) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
