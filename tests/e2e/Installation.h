@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <sys/wait.h>
 
@@ -40,6 +41,10 @@ struct GameFile {
     std::string name;  // relative to the folder it is read from
     Beside where;
 };
+
+inline void PrintTo(const GameFile& file, std::ostream* os) {
+    *os << file.name;
+}
 
 // A program folder holding the program, its piece file and sounds, and a
 // separate folder to start it from, holding the bitmaps. Each side also holds

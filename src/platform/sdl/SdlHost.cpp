@@ -40,6 +40,12 @@ SdlHost::SdlHost(HostOptions options) : options_(options) {
     if (options_.headless) {
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
     }
+    // Frames drawn by SDL's software renderer go to the window through the
+    // window system itself. Left to its default, SDL copies them through a
+    // GL texture instead, which on a machine without a GPU is the software
+    // rasteriser the render device turned down, and whose driver leaves
+    // memory behind at exit. The environment may still say otherwise.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         const std::string why = SDL_GetError();
         SDL_Quit();
@@ -75,8 +81,11 @@ void SdlHost::ShowWindow() {
 
 void SdlHost::MessageBox(const std::string& text) {
     const std::string shown = WithLineFeeds(text);
-    if (!options_.headless &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, shown.c_str(), window_) == 0) {
+    // A start-up failure can come before the window is shown. A box tied to
+    // a window that is not shown is at the window manager's mercy (it may
+    // keep a dialog hidden with its owner), so it then stands on its own.
+    SDL_Window* owner = (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0 ? window_ : nullptr;
+    if (!options_.headless && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, shown.c_str(), owner) == 0) {
         return;
     }
     // Headless, or no way to show a box: the message must still reach someone.
