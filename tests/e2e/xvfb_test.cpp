@@ -8,45 +8,10 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "Binary.h"
+#include "Desktop.h"
 
 namespace dv::e2e {
 namespace {
-
-using namespace std::chrono_literals;
-
-bool Have(const char* tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// An X server of our own for the length of a test.
-class XServer {
-public:
-    explicit XServer(const WorkDir& dir) : dir_(dir) {
-        std::system(("Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >'" + (dir / "display").string() +
-                     "' 2>/dev/null & echo $! >'" + (dir / "xvfb.pid").string() + "'")
-                        .c_str());
-        for (int i = 0; i < 100 && display_.empty(); ++i) {
-            std::this_thread::sleep_for(50ms);
-            std::string text = dir.Read("display");
-            if (!text.empty() && text.back() == '\n') {
-                display_ = ":" + text.substr(0, text.size() - 1);
-            }
-        }
-    }
-    ~XServer() { std::system(("kill $(cat '" + (dir_ / "xvfb.pid").string() + "') 2>/dev/null").c_str()); }
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
-
-    const std::string& Display() const { return display_; }
-    int X(const std::string& command) const {
-        return std::system(("DISPLAY=" + display_ + " " + command + " >/dev/null 2>&1").c_str());
-    }
-
-private:
-    const WorkDir& dir_;
-    std::string display_;
-};
 
 class Screenshot {
 public:
@@ -96,8 +61,8 @@ TEST(Window, KeysFromXdotoolPlayTheGameAndTheRecordingReplaysExactly) {
         GTEST_SKIP() << "needs Xvfb, xdotool and ImageMagick (scripts/install-deps installs them)";
     }
     WorkDir dir;
-    XServer x(dir);
-    ASSERT_FALSE(x.Display().empty()) << "Xvfb did not start";
+    const Desktop x(dir, false);
+    ASSERT_TRUE(x.Ready()) << "Xvfb did not start";
     std::system(("(cd '" + dir.Path().string() + "' && DISPLAY=" + x.Display() + " SDL_AUDIODRIVER=dummy '" +
                  (OutDir / "dravo-vantle").string() +
                  "' --windowed --record rec.txt --dump-state live.json >out.txt 2>err.txt; echo $? >status) &")
@@ -111,12 +76,7 @@ TEST(Window, KeysFromXdotoolPlayTheGameAndTheRecordingReplaysExactly) {
     x.X("xdotool mousemove --window " + wid + " 400 300");
     x.X("xdotool windowfocus --sync " + wid);
     std::this_thread::sleep_for(300ms);
-    auto press = [&](const char* key) {
-        x.X(std::string("xdotool keydown ") + key);
-        std::this_thread::sleep_for(60ms);
-        x.X(std::string("xdotool keyup ") + key);
-        std::this_thread::sleep_for(250ms);
-    };
+    auto press = [&](const char* key) { x.Press(key); };
     auto shot = [&](const std::string& name) {
         x.X("import -window " + wid + " '" + (dir / name).string() + "'");
         return dir / name;

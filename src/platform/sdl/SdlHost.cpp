@@ -97,32 +97,31 @@ std::filesystem::path SdlHost::ProgramDirectory() const {
     return programDirectory_;
 }
 
-int SdlHost::OuterWidthTwips() const {
-    int w = 0;
-    int h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
+namespace {
+
+// The window's size with its frame, where the window system tells it.
+SDL_Point OuterSize(SDL_Window* window) {
+    SDL_Point size{0, 0};
+    SDL_GetWindowSize(window, &size.x, &size.y);
     int top = 0;
     int left = 0;
     int bottom = 0;
     int right = 0;
-    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0) {
-        w += left + right;
+    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0) {
+        size.x += left + right;
+        size.y += top + bottom;
     }
-    return w * kTwipsPerPixel;
+    return size;
+}
+
+}  // namespace
+
+int SdlHost::OuterWidthTwips() const {
+    return OuterSize(window_).x * kTwipsPerPixel;
 }
 
 int SdlHost::OuterHeightTwips() const {
-    int w = 0;
-    int h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
-    int top = 0;
-    int left = 0;
-    int bottom = 0;
-    int right = 0;
-    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0) {
-        h += top + bottom;
-    }
-    return h * kTwipsPerPixel;
+    return OuterSize(window_).y * kTwipsPerPixel;
 }
 
 bool SdlHost::IsFullScreen() const {
