@@ -54,17 +54,17 @@ Sound loadWav(const std::string& name)
 {
     Sound out;
     const std::string path = assetPath("sounds/" + name);
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wavFormat;
     Uint8* buf = nullptr;
     Uint32 len = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &buf, &len)) {
+    if (!SDL_LoadWAV(path.c_str(), &wavFormat, &buf, &len)) {
         ADD_FAILURE() << "SDL_LoadWAV(" << path << "): " << SDL_GetError();
         return out;
     }
-    out.rate = spec.freq;
-    out.channels = spec.channels;
-    out.format = spec.format;
-    if (spec.format == AUDIO_S16LSB) {
+    out.rate = wavFormat.freq;
+    out.channels = wavFormat.channels;
+    out.format = wavFormat.format;
+    if (wavFormat.format == AUDIO_S16LSB) {
         const auto* s = reinterpret_cast<const Sint16*>(buf);
         for (Uint32 i = 0; i < len / 2; ++i)
             out.samples.push_back(static_cast<float>(s[i]) / 32768.0f);

@@ -65,13 +65,13 @@ TEST(Wav, RoundTripsThroughSdl)
     Pcm pcm{2, {0.0f, 0.5f, -0.5f, 1.0f, -1.0f, 0.25f}};
     const std::vector<std::uint8_t> bytes = encodeWav(pcm);
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wavFormat;
     Uint8* buf = nullptr;
     Uint32 len = 0;
-    ASSERT_NE(SDL_LoadWAV_RW(rw, 1, &spec, &buf, &len), nullptr) << SDL_GetError();
-    EXPECT_EQ(spec.freq, 44100);
-    EXPECT_EQ(spec.channels, 2);
-    EXPECT_EQ(spec.format, AUDIO_S16LSB);
+    ASSERT_NE(SDL_LoadWAV_RW(rw, 1, &wavFormat, &buf, &len), nullptr) << SDL_GetError();
+    EXPECT_EQ(wavFormat.freq, 44100);
+    EXPECT_EQ(wavFormat.channels, 2);
+    EXPECT_EQ(wavFormat.format, AUDIO_S16LSB);
     ASSERT_EQ(len, 12u);
     const auto* s = reinterpret_cast<const Sint16*>(buf);
     const int want[6] = {0, 16384, -16384, 32767, -32767, 8192};
