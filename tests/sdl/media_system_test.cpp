@@ -17,26 +17,14 @@
 
 #include "platform/Error.h"
 
+#include "TempDir.h"
+
 namespace dv::sdl {
 namespace {
 
 using State = SdlFilterGraph::State;
 
-class TempDir {
-public:
-    TempDir() {
-        path_ = std::filesystem::temp_directory_path() /
-                ("dv-media-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using test::TempDir;
 
 // A constant-bit-rate MP3 of a 440 Hz tone, with the encoder's info frame
 // so decoders know its exact length.

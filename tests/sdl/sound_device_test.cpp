@@ -16,24 +16,12 @@
 #include "platform/Error.h"
 #include "platform/sdl/SdlMediaSystem.h"
 
+#include "TempDir.h"
+
 namespace dv::sdl {
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        path_ = std::filesystem::temp_directory_path() /
-                ("dv-sound-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using test::TempDir;
 
 void PutLE(std::string& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) {
