@@ -18,6 +18,7 @@
 #include "platform/Error.h"
 
 #include "TempDir.h"
+#include "WaitFor.h"
 
 namespace dv::sdl {
 namespace {
@@ -60,17 +61,7 @@ std::filesystem::path WriteMp3(const std::filesystem::path& file, double seconds
     return file;
 }
 
-template <class Predicate>
-bool WaitFor(Predicate done, std::chrono::milliseconds limit = std::chrono::milliseconds(4000)) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using test::WaitFor;
 
 class MediaGraph : public ::testing::Test {
 protected:

@@ -17,6 +17,7 @@
 #include "platform/sdl/SdlMediaSystem.h"
 
 #include "TempDir.h"
+#include "WaitFor.h"
 
 namespace dv::sdl {
 namespace {
@@ -55,17 +56,7 @@ std::filesystem::path WriteWav(const std::filesystem::path& file, std::uint32_t 
     return file;
 }
 
-template <class Predicate>
-bool WaitFor(Predicate done, std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using test::WaitFor;
 
 Error LoadError(SdlSoundDevice& device, const std::filesystem::path& file) {
     try {
