@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_JOBS ?= 2
 
-.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install clean
+.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb clean
 
 all: build
 
@@ -53,6 +53,10 @@ assets-sheet: build
 PREFIX ?= /usr/local
 install: build
 	cmake --install build/default --prefix "$(PREFIX)"
+
+# A Debian package in dist/, built in build/deb and checked with lintian.
+deb: deps
+	JOBS=$(JOBS) scripts/make-deb
 
 clean:
 	rm -rf build

@@ -36,4 +36,20 @@ struct ParsedCommandLine {
 // Prints help, the version or one line about a bad flag as it goes.
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);
 
+// One flag as --help shows it; the manual page is written from these so
+// that the two never disagree.
+struct FlagHelp {
+    std::string name;      // "--ticks"
+    std::string argument;  // "N", "FILE"; empty for a flag that takes none
+    std::string description;
+};
+
+struct CommandLineHelp {
+    std::string program;
+    std::string summary;
+    std::vector<FlagHelp> flags;
+};
+
+CommandLineHelp DescribeCommandLine();
+
 }  // namespace dv

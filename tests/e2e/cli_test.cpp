@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "Binary.h"
 
@@ -15,8 +16,34 @@ TEST(CommandLine, HelpVersionAndBadFlags) {
     EXPECT_EQ(dir.Run("--version"), 0);
     EXPECT_NE(dir.Read("stdout.txt").find("dravo-vantle"), std::string::npos);
     EXPECT_EQ(dir.Run("--no-such-flag"), 2);
-    EXPECT_EQ(dir.Run("--headless --ticks 0"), 2);
-    EXPECT_EQ(dir.Run("--headless --screenshot nonsense"), 2);
+}
+
+// A bad number is refused in words, naming the flag and what it got; the
+// library's own message printed its range as two 300-digit decimals.
+TEST(CommandLine, BadNumbersAreRefusedInWords) {
+    WorkDir dir;
+    const std::string whole = "a whole number from 1";
+    const std::string top = whole + " to 18446744073709551615";
+    const std::pair<std::string, std::string> cases[] = {
+        {"--ticks 0", "--ticks: " + whole + ", not '0'"},
+        {"--ticks -1", "--ticks: " + whole + ", not '-1'"},
+        {"--ticks 2.5", "--ticks: " + whole + ", not '2.5'"},
+        {"--ticks 12abc", "--ticks: " + whole + ", not '12abc'"},
+        {"--ticks ''", "--ticks: " + whole + ", not ''"},
+        {"--ticks 18446744073709551616", "--ticks: " + top + ", not '18446744073709551616'"},
+        {"--screenshot 0:a.png", "--screenshot: TICK:FILE with TICK " + whole + ", not '0:a.png'"},
+        {"--screenshot nonsense", "--screenshot: TICK:FILE with TICK " + whole + ", not 'nonsense'"},
+        {"--screenshot 5:", "--screenshot: TICK:FILE with TICK " + whole + ", not '5:'"},
+        {"--screenshot 99999999999999999999:a.png",
+         "--screenshot: TICK:FILE with TICK " + top + ", not '99999999999999999999:a.png'"},
+    };
+    for (const auto& [args, message] : cases) {
+        EXPECT_EQ(dir.Run("--headless --fast " + args), 2) << args;
+        EXPECT_EQ(dir.Read("stderr.txt"), "dravo-vantle: " + message + "\n") << args;
+    }
+    // The largest count is still a count; the replay quits at tick 20.
+    std::ofstream(dir / "quit.txt") << "10 1\n12\n20 31\n";
+    EXPECT_EQ(dir.Run("--headless --fast --replay quit.txt --ticks 18446744073709551615"), 0) << dir.Read("stderr.txt");
 }
 
 TEST(CommandLine, AMalformedReplayIsRefusedBeforeAnythingRuns) {
