@@ -3,7 +3,9 @@
 // pixels the software renderer actually produced.
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <functional>
+#include <set>
 #include <utility>
 
 #include "RenderFixture.h"
@@ -153,6 +155,69 @@ TEST_F(RenderDeviceTest, NegativeScaleMirrorsAboutTheTranslation) {
     EXPECT_TRUE(Near(Pixel(390, 290), RedRgb, 8));
     EXPECT_TRUE(Near(Pixel(390, 270), GreenRgb, 8));
     EXPECT_TRUE(Near(Pixel(390, 310), Background, 0));
+}
+
+// The shades along a line of pixels, from (x, y) in steps of (dx, dy).
+std::vector<int> Profile(const std::function<std::uint32_t(int, int)>& pixel, int x, int y, int dx, int dy, int n) {
+    std::vector<int> greens;
+    for (int i = 0; i < n; ++i) {
+        greens.push_back(Green(pixel(x + i * dx, y + i * dy)));
+    }
+    return greens;
+}
+
+int InBetween(const std::vector<int>& shades) {
+    return static_cast<int>(std::count_if(shades.begin(), shades.end(), [](int g) { return g > 16 && g < 239; }));
+}
+
+TEST_F(RenderDeviceTest, MagnifiedPicturesAreFilteredTurnedAndMirroredAlikeAsStraight) {
+    // Two texels, black and white, sixteen times their size: filtered, the
+    // step becomes a ramp; sampled by nearest texel it stays one hard edge.
+    const TextureId t = device_->CreateTextureFromFile(WriteBmp("bw.bmp", 2, 1, {0x000000, WhiteRgb}), false, 0);
+    const auto pixel = [this](int x, int y) { return Pixel(x, y); };
+    // Not a whole quarter: SDL's software renderer takes an exactly
+    // quarter-turned quad for an upright one and draws it unturned.
+    const float quarter = 88 * GameRadiansPerDegree;
+
+    ClearTo(Background);
+    Draw(t, {16, 16}, {0, 0}, 0, {100, 100});
+    const std::vector<int> straight = Profile(pixel, 100, 108, 1, 0, 32);
+    ASSERT_GE(InBetween(straight), 8) << "a straight magnified picture must be filtered";
+
+    struct Way {
+        const char* name;
+        Vec2 scale;
+        float rotation;
+        Vec2 translation;
+        int x, y, dx, dy;  // the pixel where the texture's width starts, and the step along it
+    };
+    // Mirrored, the picture runs left from the translation point; turned a
+    // quarter, down from it (up when mirrored too), its height to the left.
+    for (const Way& way : {Way{"mirrored", {-16, 16}, 0, {300, 300}, 299, 308, -1, 0},
+                           Way{"turned a quarter", {16, 16}, quarter, {400, 300}, 392, 300, 0, 1},
+                           Way{"mirrored and turned", {-16, 16}, quarter, {400, 300}, 392, 299, 0, -1}}) {
+        ClearTo(Background);
+        Draw(t, way.scale, {0, 0}, way.rotation, way.translation);
+        const std::vector<int> shades = Profile(pixel, way.x, way.y, way.dx, way.dy, 32);
+        EXPECT_NEAR(InBetween(shades), InBetween(straight), 3) << way.name;
+        EXPECT_TRUE(std::is_sorted(shades.begin(), shades.end())) << way.name << ": black to white without steps back";
+        EXPECT_LE(shades.front(), 16) << way.name;
+        EXPECT_GE(shades.back(), 239) << way.name;
+    }
+
+    // A bursting cell's scale and spin: shades between the two, not two blocks.
+    ClearTo(Background);
+    const TextureId cell = device_->CreateTextureFromFile(
+        WriteBmp("cell.bmp", 4, 4, {0, 0, WhiteRgb, WhiteRgb, 0, 0, WhiteRgb, WhiteRgb, WhiteRgb, WhiteRgb, 0, 0, WhiteRgb, WhiteRgb, 0, 0}),
+        false, 0);
+    Draw(cell, {7.3F, 7.3F}, {2, 2}, 0.5F, {500, 300});
+    std::set<int> levels;
+    for (const std::uint32_t p : device_->ReadFrame()) {
+        if (Red(p) == Green(p) && Green(p) == Blue(p)) {
+            levels.insert(Green(p));
+        }
+    }
+    EXPECT_GT(levels.size(), 10u) << "a turned magnified cell shows only its texels' own shades";
 }
 
 TEST_F(RenderDeviceTest, TintMultipliesColourAndBlendsByItsAlpha) {

@@ -54,6 +54,20 @@ int RoundToPixel(float v) {
     return static_cast<int>(std::floor(v + 0.5F));
 }
 
+// The software renderer samples turned and mirrored pictures by nearest
+// texel, so a magnified one would show its texels as blocks. It is drawn
+// instead from a copy already scaled up with linear filtering to the nearest
+// quarter of its scale: the blocks are then at most a fraction of a pixel
+// bigger than the pixels. Copies stay below this side, keeping a wild scale
+// from filling the memory.
+constexpr int MagnifiedSideLimit = 1024;
+
+int QuarterSteps(float scale, int side) {
+    const float wanted = std::round(std::fabs(scale) * 4.0F);
+    const float limit = static_cast<float>(std::max(4, MagnifiedSideLimit * 4 / std::max(side, 1)));
+    return static_cast<int>(std::clamp(wanted, 4.0F, limit));
+}
+
 long long FloorHalf(long long v) {
     return v >= 0 ? v / 2 : -((-v + 1) / 2);
 }
@@ -168,6 +182,10 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
     Check(SDL_SetRenderTarget(renderer.get(), target.get()), "Impossibile disegnare sulla superficie di disegno");
     Check(SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255), "Impossibile pulire la superficie di disegno");
     Check(SDL_RenderClear(renderer.get()), "Impossibile pulire la superficie di disegno");
+
+    SDL_RendererInfo info{};
+    Check(SDL_GetRendererInfo(renderer.get(), &info), "Impossibile leggere il tipo di dispositivo grafico");
+    software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
 
     auto text = std::make_unique<SdlText>(renderer.get());
     renderer_ = std::move(renderer);
@@ -291,7 +309,7 @@ TextureId SdlRenderDevice::CreateTextureFromFile(const std::filesystem::path& fi
     Check(SDL_UpdateTexture(texture.get(), nullptr, argb->pixels, argb->pitch), "Impossibile riempire la texture");
     Check(SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_BLEND), "Impossibile impostare la fusione della texture");
     Check(SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeLinear), "Impossibile impostare il filtro della texture");
-    textures_.push_back(Texture{std::move(texture), argb->w, argb->h, opaque});
+    textures_.push_back(Texture{std::move(texture), argb->w, argb->h, opaque, {}});
     return static_cast<TextureId>(textures_.size());
 }
 
@@ -305,6 +323,31 @@ const SdlRenderDevice::Texture& SdlRenderDevice::TextureAt(TextureId texture) co
 Vec2 SdlRenderDevice::TextureSize(TextureId texture) const {
     const Texture& t = TextureAt(texture);
     return {static_cast<float>(t.width), static_cast<float>(t.height)};
+}
+
+SDL_Texture* SdlRenderDevice::MagnifiedCopy(Texture& t, int quartersX, int quartersY) {
+    for (const Magnified& m : t.magnified) {
+        if (m.quartersX == quartersX && m.quartersY == quartersY) {
+            return m.texture.get();
+        }
+    }
+    SDL_Renderer* r = renderer_.get();
+    const int w = (t.width * quartersX + 2) / 4;
+    const int h = (t.height * quartersY + 2) / 4;
+    TexturePtr copy(SDL_CreateTexture(r, t.opaque ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_ARGB8888,
+                                      SDL_TEXTUREACCESS_TARGET, w, h));
+    if (!copy) {
+        ThrowSdlRenderError("Impossibile creare la copia ingrandita della texture");
+    }
+    // A straight scaled copy is where the software renderer does filter.
+    Check(SDL_SetRenderTarget(r, copy.get()), "Impossibile ingrandire la texture");
+    Tint(t.texture.get(), 0xFFFFFFFFu);
+    Check(SDL_SetTextureBlendMode(t.texture.get(), SDL_BLENDMODE_NONE), "Impossibile ingrandire la texture");
+    const int copied = SDL_RenderCopy(r, t.texture.get(), nullptr, nullptr);
+    Check(SDL_SetRenderTarget(r, target_.get()), "Impossibile disegnare sulla superficie di disegno");
+    Check(copied, "Impossibile ingrandire la texture");
+    t.magnified.push_back(Magnified{quartersX, quartersY, std::move(copy)});
+    return t.magnified.back().texture.get();
 }
 
 void SdlRenderDevice::SpriteBegin() {
@@ -323,7 +366,8 @@ void SdlRenderDevice::SpriteEnd() {
 void SdlRenderDevice::SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, float rotation, Vec2 translation,
                                  std::uint32_t tint) {
     RequireSprite("SpriteDraw");
-    const Texture& t = TextureAt(texture);
+    TextureAt(texture);  // refuses an unknown id
+    Texture& t = textures_[static_cast<std::size_t>(texture) - 1];
     if (scale.x == 0 || scale.y == 0 || (tint >> 24) == 0) {
         return;
     }
@@ -374,9 +418,19 @@ void SdlRenderDevice::SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, flo
     };
     const SDL_Vertex corners[4] = {corner(0, 0), corner(1, 0), corner(0, 1), corner(1, 1)};
     static constexpr int kQuad[6] = {0, 1, 2, 1, 3, 2};
+    SDL_Texture* source = t.texture.get();
+    if (software_ && (std::fabs(scale.x) > 1 || std::fabs(scale.y) > 1)) {
+        const int qx = QuarterSteps(scale.x, t.width);
+        const int qy = QuarterSteps(scale.y, t.height);
+        if (qx != 4 || qy != 4) {
+            source = MagnifiedCopy(t, qx, qy);
+            Check(SDL_SetTextureBlendMode(source, copy ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND),
+                  "Impossibile impostare la fusione dello sprite");
+        }
+    }
     // The vertices carry the tint; the texture's own modulation stays white.
-    Tint(t.texture.get(), 0xFFFFFFFFu);
-    Check(SDL_RenderGeometry(r, t.texture.get(), corners, 4, kQuad, 6), "Impossibile disegnare lo sprite");
+    Tint(source, 0xFFFFFFFFu);
+    Check(SDL_RenderGeometry(r, source, corners, 4, kQuad, 6), "Impossibile disegnare lo sprite");
 }
 
 FontId SdlRenderDevice::CreateTextFont(const FontDesc& desc) {

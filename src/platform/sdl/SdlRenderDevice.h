@@ -43,8 +43,9 @@ public:
 
     void SpriteBegin() override;
     // A negative scale mirrors the picture about the translation point (the
-    // texel at u lands at u*sx, left of it), drawn with SDL's flips. A zero
-    // scale or a zero tint alpha draws nothing.
+    // texel at u lands at u*sx, left of it). A zero scale or a zero tint
+    // alpha draws nothing. A picture drawn larger than it is looks linearly
+    // filtered on every renderer, turned and mirrored ones included.
     void SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, float rotation, Vec2 translation,
                     std::uint32_t tint) override;
     void SpriteEnd() override;
@@ -82,17 +83,25 @@ private:
     struct RendererDestroyer {
         void operator()(SDL_Renderer* renderer) const noexcept;
     };
+    // A linearly up-scaled copy of a picture, in quarter steps of scale.
+    struct Magnified {
+        int quartersX = 4;
+        int quartersY = 4;
+        TexturePtr texture;
+    };
     struct Texture {
         TexturePtr texture;
         int width = 0;
         int height = 0;
         bool opaque = false;  // stored without alpha
+        std::vector<Magnified> magnified;
     };
 
     void RequireDevice(const char* call) const;
     void RequireScene(const char* call) const;
     void RequireSprite(const char* call) const;
     const Texture& TextureAt(TextureId texture) const;
+    SDL_Texture* MagnifiedCopy(Texture& t, int quartersX, int quartersY);
 
     SDL_Window* window_;
     int width_ = 0;
@@ -100,6 +109,7 @@ private:
     bool inScene_ = false;
     bool inSprite_ = false;
     bool drawnSincePresent_ = false;
+    bool software_ = false;
     // Declared first so it is destroyed last, after every texture made on it.
     std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
     TexturePtr target_;
