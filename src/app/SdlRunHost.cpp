@@ -32,7 +32,11 @@ private:
 class SdlRunHost final : public RunHost {
 public:
     explicit SdlRunHost(const sdl::HostOptions& options)
-        : host_(Prepared(options)), keyboard_(host_), render_(host_.Window()), headless_(options.headless) {}
+        : host_(Prepared(options)),
+          keyboard_(host_),
+          render_(host_.Window()),
+          sound_(options.headless ? nullptr : host_.Window()),
+          headless_(options.headless) {}
 
     IWindowSystem& Window() override { return host_; }
     IKeyboardDevice* Keyboard() override { return headless_ ? nullptr : &keyboard_; }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -18,9 +19,10 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "Binary.h"
+#include "Desktop.h"
 
 namespace dv::e2e {
 namespace {
@@ -199,6 +201,65 @@ TEST(Audio, ATurnAndALockAreHeardAsTheirOwnSoundsTheRightTimeApart) {
 
     // And nothing after it.
     const auto after = rec.NextSound(lock.start + drum.size());
+    EXPECT_FALSE(after) << "a sound " << static_cast<double>(after.value_or(0) - lock.start) / kRate
+                        << " s after the lock";
+}
+
+TEST(Audio, EffectsFallSilentWhileAnotherWindowHasTheFocus) {
+    if (!Have("Xvfb") || !Have("xdotool") || !Have("openbox") || !Have("xmessage")) {
+        GTEST_SKIP() << "needs Xvfb, xdotool, openbox and xmessage (scripts/install-deps installs them)";
+    }
+    WorkDir dir;
+    // Space starts a game; Down held twice locks one piece each time, about
+    // six seconds apart, and nothing else sounds.
+    std::ofstream(dir / "two-locks.txt") << "1 57\n3\n400 208\n450\n1000 208\n1050\n";
+    constexpr std::uint64_t kTicks = 1200;
+    ASSERT_EQ(RequestsAfter(dir, "two-locks.txt", 399).at(kLock), 0);
+    ASSERT_EQ(RequestsAfter(dir, "two-locks.txt", 450).at(kLock), 1);
+    ASSERT_EQ(RequestsAfter(dir, "two-locks.txt", 999).at(kLock), 1);
+    ASSERT_EQ(RequestsAfter(dir, "two-locks.txt", kTicks), (std::vector<int>{0, 2, 0, 0, 0, 0, 0, 0}));
+
+    Desktop desktop(dir);
+    ASSERT_TRUE(desktop.Ready()) << "Xvfb or openbox did not start";
+    // The other window is up first, so taking the focus from the game is quick.
+    std::system(("DISPLAY=" + desktop.Display() + " xmessage -name dvother 'altra finestra' >/dev/null 2>&1 & " +
+                 "echo $! >'" + (dir / "xmessage.pid").string() + "'")
+                    .c_str());
+    const std::string other =
+        FirstLine(desktop.Out("timeout 10 xdotool search --sync --onlyvisible --classname '^dvother$'"));
+    ASSERT_FALSE(other.empty());
+    std::system(("cd '" + dir.Path().string() + "' && (DISPLAY=" + desktop.Display() +
+                 " SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + (dir / "audio.raw").string() + "' '" +
+                 (OutDir / "dravo-vantle").string() + "' --windowed --replay two-locks.txt --ticks " +
+                 std::to_string(kTicks) + " >out.txt 2>err.txt; echo $? >status) &")
+                    .c_str());
+    const std::string game =
+        FirstLine(desktop.Out("timeout 20 xdotool search --sync --onlyvisible --classname '^dravo-vantle$'"));
+    ASSERT_FALSE(game.empty()) << dir.Read("err.txt");
+    const auto shown = std::chrono::steady_clock::now();
+
+    // Away during the first lock (tick 440, 4.4 s in), back for the second (tick 1030).
+    desktop.X("xdotool windowactivate --sync " + other);
+    EXPECT_EQ(desktop.ActiveWindow(), other);
+    const auto away = std::chrono::steady_clock::now() - shown;
+    std::this_thread::sleep_until(shown + 7s);
+    desktop.X("xdotool windowactivate --sync " + game);
+    EXPECT_EQ(desktop.ActiveWindow(), game);
+    for (int i = 0; i < 400 && dir.Read("status").empty(); ++i) {
+        std::this_thread::sleep_for(50ms);
+    }
+    std::system(("kill " + FirstLine(dir.Read("xmessage.pid")) + " 2>/dev/null").c_str());
+    ASSERT_EQ(dir.Read("status"), "0\n") << dir.Read("err.txt");
+    ASSERT_LT(away, 3s) << "the other window took the focus too late to test the first lock";
+
+    const Recording rec = ReadRecording(dir / "audio.raw");
+    const auto onset = rec.NextSound(0);
+    ASSERT_TRUE(onset) << "the lock after the focus came back was not heard in " << rec.Frames() << " frames";
+    const Match lock = MatchEffect(rec, *onset, ReadEffect("Drum.wav"));
+    EXPECT_LE(lock.worst, 2) << "the sound heard is not Drum.wav";
+    // The first lock would sound about 4.4 s in, the second about 10.3 s.
+    EXPECT_GT(static_cast<double>(lock.start) / kRate, 7.5) << "the lock heard came while the game lacked the focus";
+    const auto after = rec.NextSound(lock.start + ReadEffect("Drum.wav").size());
     EXPECT_FALSE(after) << "a sound " << static_cast<double>(after.value_or(0) - lock.start) / kRate
                         << " s after the lock";
 }

@@ -12,9 +12,12 @@
 
 namespace dv::sdl {
 
-SdlSoundDevice::SdlSoundDevice() = default;
+SdlSoundDevice::SdlSoundDevice(SDL_Window* window) : window_(window) {}
 
 SdlSoundDevice::~SdlSoundDevice() {
+    if (watching_) {
+        SDL_DelEventWatch(&SdlSoundDevice::WatchFocus, this);
+    }
     if (mixer_) {
         Mix_HaltChannel(-1);
     }
@@ -30,6 +33,32 @@ void SdlSoundDevice::Create() {
     auto mixer = std::make_unique<MixerLease>();
     Mix_AllocateChannels(kMinimumChannels);
     mixer_ = std::move(mixer);
+    if (window_ != nullptr) {
+        // The watch sees each focus change as the window system reports it,
+        // whoever drains the event queue.
+        SDL_AddEventWatch(&SdlSoundDevice::WatchFocus, this);
+        watching_ = true;
+        SetMuted(SDL_GetKeyboardFocus() != window_);
+    }
+}
+
+int SdlSoundDevice::WatchFocus(void* device, SDL_Event* event) {
+    auto* self = static_cast<SdlSoundDevice*>(device);
+    if (event->type == SDL_WINDOWEVENT && event->window.windowID == SDL_GetWindowID(self->window_)) {
+        if (event->window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            self->SetMuted(false);
+        } else if (event->window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            self->SetMuted(true);
+        }
+    }
+    return 0;
+}
+
+void SdlSoundDevice::SetMuted(bool muted) {
+    muted_ = muted;
+    for (std::size_t channel = 0; channel < voices_.size(); ++channel) {
+        Mix_Volume(static_cast<int>(channel), muted ? 0 : MIX_MAX_VOLUME);
+    }
 }
 
 SoundBufferId SdlSoundDevice::CreateSoundBufferFromFile(const std::filesystem::path& file) {
@@ -52,6 +81,7 @@ SoundBufferId SdlSoundDevice::CreateSoundBufferFromFile(const std::filesystem::p
         throw Error(err::SoundDeviceFailed, "Canali audio esauriti: " + file.string());
     }
     voices_.push_back(Voice{chunk, file});
+    Mix_Volume(needed - 1, muted_ ? 0 : MIX_MAX_VOLUME);
     return static_cast<SoundBufferId>(voices_.size());
 }
 
