@@ -1,12 +1,14 @@
 #include "platform/sdl/SdlHost.h"
 
 #include <SDL.h>
+#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
 #include "platform/Error.h"
+#include "platform/sdl/GameIcon.h"
 #include "platform/sdl/SdlKeyboard.h"
 
 namespace dv::sdl {
@@ -83,6 +85,50 @@ TEST(SdlHost, HeadlessMessageGoesToStderrWithLineBreaks) {
     testing::internal::CaptureStderr();
     host.MessageBox("53\r\nFile non trovato: /x/y.WAV");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "53\nFile non trovato: /x/y.WAV\n");
+}
+
+// The message box grows as wide as its longest line; a long description
+// would run off the screen.
+TEST(WrapLines, BreaksLongLinesAtSpacesAndKeepsEverythingElse) {
+    const std::string description =
+        "Nessun dispositivo audio utilizzabile. Per giocare senza suono, avviare il gioco con la variabile "
+        "d'ambiente SDL_AUDIODRIVER=dummy.";
+    EXPECT_EQ(WrapLines("1001\n" + description, SdlHost::kMessageWidth),
+              "1001\n"
+              "Nessun dispositivo audio utilizzabile. Per giocare senza suono,\n"
+              "avviare il gioco con la variabile d'ambiente SDL_AUDIODRIVER=dummy.");
+
+    EXPECT_EQ(WrapLines("short\nlines stay\n", 10), "short\nlines stay\n");
+    EXPECT_EQ(WrapLines("a " + std::string(12, 'x') + " b", 10), "a\n" + std::string(12, 'x') + "\nb")
+        << "a word longer than a line stands alone";
+    // Characters are counted, not bytes: "è" is two bytes but one letter.
+    EXPECT_EQ(WrapLines("è è è è è", 9), "è è è è è");
+    EXPECT_EQ(WrapLines("è è è è è", 8), "è è è è\nè");
+}
+
+// The icon compiled into the program is the one the desktop's menu shows;
+// `assetgen --icon-header` makes it again after the art changes.
+TEST(GameIcon, IsTheDesktopIconPixelForPixel) {
+    SDL_Surface* loaded = IMG_Load(DV_ICON_PNG);
+    ASSERT_NE(loaded, nullptr) << IMG_GetError();
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    ASSERT_NE(argb, nullptr);
+    ASSERT_EQ(argb->w, icon::kSize);
+    ASSERT_EQ(argb->h, icon::kSize);
+    int differing = 0;
+    int opaque = 0;
+    for (int y = 0; y < icon::kSize; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const Uint8*>(argb->pixels) + y * argb->pitch);
+        for (int x = 0; x < icon::kSize; ++x) {
+            const std::uint32_t compiled = icon::kPixels[static_cast<std::size_t>(y * icon::kSize + x)];
+            differing += row[x] != compiled ? 1 : 0;
+            opaque += (compiled >> 24) == 0xFF ? 1 : 0;
+        }
+    }
+    SDL_FreeSurface(argb);
+    EXPECT_EQ(differing, 0) << "src/platform/sdl/GameIcon.h is out of date: regenerate it with assetgen --icon-header 48";
+    EXPECT_GT(opaque, icon::kSize * icon::kSize / 4) << "the icon is mostly see-through";
 }
 
 TEST(SdlHost, PumpReportsCloseRequests) {

@@ -5,7 +5,9 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <stdexcept>
 
 namespace assetgen {
@@ -56,23 +58,48 @@ Canvas makeIcon(int size)
     return c;
 }
 
+namespace {
+
+std::array<std::uint8_t, 4> straightRgba(const Px& p)
+{
+    auto channel = [](float v) { return static_cast<std::uint8_t>(std::lround(clamp01(v) * 255.0f)); };
+    const float a = clamp01(p.a);
+    const float inv = a > 0 ? 1.0f / a : 0.0f;
+    return {channel(p.r * inv), channel(p.g * inv), channel(p.b * inv), channel(a)};
+}
+
+} // namespace
+
+std::string iconHeader(const Canvas& c)
+{
+    const std::string size = std::to_string(c.width());
+    std::string out =
+        "// The window's icon, " + size + " x " + size + " pixels of straight ARGB, row by row. Made by\n"
+        "// `assetgen --icon-header " + size + " src/platform/sdl/GameIcon.h`, never by hand.\n"
+        "#pragma once\n\n#include <array>\n#include <cstdint>\n\nnamespace dv::sdl::icon {\n\n"
+        "inline constexpr int kSize = " + size + ";\n"
+        "inline constexpr std::array<std::uint32_t, " + std::to_string(c.width() * c.height()) + "> kPixels{{\n";
+    char word[16];
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x) {
+            const auto [r, g, b, a] = straightRgba(c.at(x, y));
+            std::snprintf(word, sizeof word, "0x%02X%02X%02X%02X,", a, r, g, b);
+            out += (x % 8 == 0 ? "    " : " ") + std::string(word) + (x % 8 == 7 || x + 1 == c.width() ? "\n" : "");
+        }
+    out += "}};\n\n}  // namespace dv::sdl::icon\n";
+    return out;
+}
+
 void saveRgbaPng(const Canvas& c, const std::string& path)
 {
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, c.width(), c.height(), 32, SDL_PIXELFORMAT_RGBA32);
     if (!s)
         throw std::runtime_error(std::string("SDL_CreateRGBSurfaceWithFormat: ") + SDL_GetError());
-    auto channel = [](float v) { return static_cast<std::uint8_t>(std::lround(clamp01(v) * 255.0f)); };
     for (int y = 0; y < c.height(); ++y) {
         auto* row = static_cast<std::uint8_t*>(s->pixels) + static_cast<std::size_t>(y) * s->pitch;
         for (int x = 0; x < c.width(); ++x) {
-            const Px& p = c.at(x, y);
-            const float a = clamp01(p.a);
-            const float inv = a > 0 ? 1.0f / a : 0.0f;
-            std::uint8_t* out = row + 4 * x;
-            out[0] = channel(p.r * inv);
-            out[1] = channel(p.g * inv);
-            out[2] = channel(p.b * inv);
-            out[3] = channel(a);
+            const auto rgba = straightRgba(c.at(x, y));
+            std::copy(rgba.begin(), rgba.end(), row + 4 * x);
         }
     }
     const int rc = IMG_SavePNG(s, path.c_str());

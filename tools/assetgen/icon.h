@@ -14,4 +14,8 @@ Canvas makeIcon(int size);
 // transparency rather than a colour key.
 void saveRgbaPng(const Canvas& c, const std::string& path);
 
+// The icon as C++ source the game compiles in (straight ARGB, row by row),
+// so its window shows the icon without reading another file.
+std::string iconHeader(const Canvas& c);
+
 } // namespace assetgen

@@ -4,6 +4,7 @@
 //   assetgen --sheet OUTDIR PNG     contact sheet of the pictures in OUTDIR
 //   assetgen --preview OUTDIR PNG   play-screen composite (and PNG-over)
 //   assetgen --icon SIZE PNG        the desktop icon, SIZE x SIZE with alpha
+//   assetgen --icon-header SIZE H   the window's icon as C++ source
 
 #include "art.h"
 #include "icon.h"
@@ -23,6 +24,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -89,10 +91,13 @@ int main(int argc, char** argv)
                 assetgen::writePlayPreview(fonts, argv[2], argv[3]);
         } else if (mode == "--icon" && argc == 4) {
             assetgen::saveRgbaPng(assetgen::makeIcon(std::stoi(argv[2])), argv[3]);
+        } else if (mode == "--icon-header" && argc == 4) {
+            const std::string text = assetgen::iconHeader(assetgen::makeIcon(std::stoi(argv[2])));
+            assetgen::writeFile(argv[3], std::vector<std::uint8_t>(text.begin(), text.end()));
         } else if (argc == 2 && mode[0] != '-') {
             generate(argv[1]);
         } else {
-            std::fprintf(stderr, "usage: assetgen OUTDIR | --sheet OUTDIR PNG | --preview OUTDIR PNG | --icon SIZE PNG\n");
+            std::fprintf(stderr, "usage: assetgen OUTDIR | --sheet OUTDIR PNG | --preview OUTDIR PNG | --icon SIZE PNG | --icon-header SIZE H\n");
             rc = 2;
         }
     } catch (const std::exception& e) {

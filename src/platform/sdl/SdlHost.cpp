@@ -2,9 +2,13 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 #include "platform/Error.h"
+#include "platform/sdl/GameIcon.h"
 
 namespace dv::sdl {
 
@@ -23,6 +27,18 @@ std::string WithLineFeeds(const std::string& text) {
 }
 
 std::filesystem::path QueryProgramDirectory() {
+// Compiled in rather than read from a file: a missing icon file would be one
+// more way for start-up to fail. Without an icon the game plays all the same.
+void SetGameIcon(SDL_Window* window) {
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(icon::kPixels.data()), icon::kSize, icon::kSize, 32,
+        icon::kSize * static_cast<int>(sizeof(std::uint32_t)), SDL_PIXELFORMAT_ARGB8888);
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window, icon);
+        SDL_FreeSurface(icon);
+    }
+}
+
     char* base = SDL_GetBasePath();
     if (base == nullptr) {
         // Without /proc the program is taken to run from its own folder.
@@ -69,6 +85,7 @@ SdlHost::~SdlHost() {
 }
 
 int SdlHost::ShowCursor(int show) {
+    SetGameIcon(window_);
     cursorCount_ += show != 0 ? 1 : -1;
     SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
     return cursorCount_;
@@ -85,10 +102,54 @@ void SdlHost::MessageBox(const std::string& text) {
     // a window that is not shown is at the window manager's mercy (it may
     // keep a dialog hidden with its owner), so it then stands on its own.
     SDL_Window* owner = (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0 ? window_ : nullptr;
-    if (!options_.headless && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, shown.c_str(), owner) == 0) {
+    // The box is as wide as its longest line, whatever the screen.
+    const std::string boxed = WrapLines(shown, kMessageWidth);
+    if (!options_.headless && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, boxed.c_str(), owner) == 0) {
         return;
     }
     // Headless, or no way to show a box: the message must still reach someone.
+std::string WrapLines(const std::string& text, std::size_t width) {
+    // Characters, not bytes: a UTF-8 continuation byte adds none.
+    const auto length = [](std::string_view s) {
+        return static_cast<std::size_t>(
+            std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    };
+    std::string out;
+    std::size_t lineStart = 0;
+    while (lineStart <= text.size()) {
+        std::size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string::npos) {
+            lineEnd = text.size();
+        }
+        const std::string_view line(text.data() + lineStart, lineEnd - lineStart);
+        std::size_t column = 0;
+        std::size_t wordStart = 0;
+        while (wordStart < line.size()) {
+            std::size_t wordEnd = line.find(' ', wordStart);
+            if (wordEnd == std::string_view::npos) {
+                wordEnd = line.size();
+            }
+            const std::string_view word = line.substr(wordStart, wordEnd - wordStart);
+            const std::size_t wordLength = length(word);
+            if (column > 0 && column + 1 + wordLength > width) {
+                out += '\n';
+                column = 0;
+            } else if (wordStart > 0) {
+                out += ' ';
+                ++column;
+            }
+            out += word;
+            column += wordLength;
+            wordStart = wordEnd + 1;
+        }
+        if (lineEnd < text.size()) {
+            out += '\n';
+        }
+        lineStart = lineEnd + 1;
+    }
+    return out;
+}
+
     std::fprintf(stderr, "%s\n", shown.c_str());
     std::fflush(stderr);
 }

@@ -3,6 +3,7 @@
 // cursor display count, message boxes and the event pump. Destroying the
 // host gives back the display and the cursor however the program ends, so
 // it must outlive the keyboard, the sound device and the media system.
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -11,6 +12,11 @@
 struct SDL_Window;
 
 namespace dv::sdl {
+
+// Each line of `text` (lines end at LF) broken at spaces into lines of at
+// most `width` characters; a longer word keeps a line of its own, and
+// spaces where a line breaks are dropped.
+std::string WrapLines(const std::string& text, std::size_t width);
 
 struct HostOptions {
     bool windowed = false;  // an 800x600 resizable window instead of full-screen desktop
@@ -27,6 +33,8 @@ public:
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
     static constexpr int kTwipsPerPixel = 15;
+    // Message box lines stay within this many characters.
+    static constexpr std::size_t kMessageWidth = 70;
 
     // Throws dv::Error (err::RenderDeviceFailed) when SDL or the window fails.
     explicit SdlHost(HostOptions options = {});
