@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     const dv::RunOptions& options = parsed.options;
     try {
         auto host = dv::MakeSdlRunHost(options.headless, options.windowed);
-        return dv::RunGame(options, *host, launched);
+        return dv::RunGame(options, std::move(host), launched);
     } catch (const dv::Error& e) {
         // Before the window exists there is nowhere to show a message but here.
         std::cerr << "dravo-vantle: " << e.Number() << " " << e.Description() << '\n';

@@ -26,8 +26,10 @@ public:
     virtual IMediaSystem& Media() = 0;
     // Drains window events; true once the window has been closed.
     virtual bool PumpCloseRequested() = 0;
-    // After a failed start-up the window stays until the player closes it.
-    virtual void WaitForClose() = 0;
+    // After a failed start-up the window stays until the player closes it:
+    // shows it, drains its events and says whether it has been closed (at
+    // once when there is no window). Never waits, so a web page can poll it.
+    virtual bool PollClosedAfterFailure() = 0;
     // Saves the latest presented frame; false (with `why`) when it cannot.
     virtual bool SaveScreenshot(const std::filesystem::path& file, std::string& why) = 0;
 };

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <thread>
 
 #include "app/RecordingKeyboard.h"
 #include "app/StateDump.h"
@@ -50,113 +51,217 @@ private:
     std::vector<double> samples_;
 };
 
-}  // namespace
-
-int RunGame(const RunOptions& o, RunHost& host, std::chrono::steady_clock::time_point launched) {
-    std::optional<KeyScript> script;
-    if (o.replay) {
-        script = LoadReplay(*o.replay);
-        if (!script) {
-            return 2;
+class GameRun final : public SteppedRun {
+public:
+    GameRun(const RunOptions& o, std::unique_ptr<RunHost> host, std::chrono::steady_clock::time_point launched)
+        : host_(std::move(host)), o_(o), launched_(launched) {
+        if (o_.replay) {
+            script_ = LoadReplay(*o_.replay);
+            if (!script_) {
+                Abandon(2);
+                return;
+            }
         }
-    }
-    ScriptedKeyboard scripted(script ? *script : KeyScript{});
-    IKeyboardDevice* source = (script || host.Keyboard() == nullptr) ? &scripted : host.Keyboard();
-    std::unique_ptr<RecordingKeyboard> recorder;
-    if (o.record) {
-        try {
-            recorder = std::make_unique<RecordingKeyboard>(*source, *o.record);
-        } catch (const Error& e) {
-            std::cerr << "dravo-vantle: " << e.Description() << '\n';
-            return 2;
+        scripted_ = std::make_unique<ScriptedKeyboard>(script_ ? *script_ : KeyScript{});
+        IKeyboardDevice* source =
+            (script_ || host_->Keyboard() == nullptr) ? scripted_.get() : host_->Keyboard();
+        if (o_.record) {
+            try {
+                recorder_ = std::make_unique<RecordingKeyboard>(*source, *o_.record);
+            } catch (const Error& e) {
+                std::cerr << "dravo-vantle: " << e.Description() << '\n';
+                Abandon(2);
+                return;
+            }
         }
-    }
-    IKeyboardDevice& keyboard = recorder ? static_cast<IKeyboardDevice&>(*recorder) : *source;
-    const Platform platform{host.Window(), keyboard, host.Render(), host.Sound(), host.Media()};
-    Form1 form(platform);
+        IKeyboardDevice& keyboard = recorder_ ? static_cast<IKeyboardDevice&>(*recorder_) : *source;
+        const Platform platform{host_->Window(), keyboard, host_->Render(), host_->Sound(), host_->Media()};
+        form_ = std::make_unique<Form1>(platform);
 
-    std::optional<std::uint64_t> limit = o.ticks;
-    if (!limit && script) {
-        limit = script->LastTick() + 1;
-    }
-    std::vector<ScreenshotRequest> pending = o.screenshots;
-    std::stable_sort(pending.begin(), pending.end(),
-                     [](const ScreenshotRequest& a, const ScreenshotRequest& b) { return a.tick < b.tick; });
+        limit_ = o_.ticks;
+        if (!limit_ && script_) {
+            limit_ = script_->LastTick() + 1;
+        }
+        pending_ = o_.screenshots;
+        std::stable_sort(pending_.begin(), pending_.end(),
+                         [](const ScreenshotRequest& a, const ScreenshotRequest& b) { return a.tick < b.tick; });
 
-    std::uint64_t ticks = 0;
-    int status = 0;
-    if (!form.Form_Load()) {
-        host.WaitForClose();
-        status = 1;
-    } else {
-        TickClock clock;
-        clock.Start();
-        FrameTimes frames;
-        std::optional<double> startupMs;
-        const auto started = std::chrono::steady_clock::now();
-        while (!limit || ticks < *limit) {
-            if (!o.fast) {
-                clock.WaitForNextTick();
-            }
-            if (host.PumpCloseRequested()) {
-                form.Form_Unload();
-                break;
-            }
-            ++ticks;
-            scripted.SetTick(ticks);
-            if (recorder) {
-                recorder->SetTick(ticks);
-            }
-            const auto tickStart = std::chrono::steady_clock::now();
-            form.Timer1_Timer();
-            const bool drew = !form.EndStatus() && form.Game().TickCount % 2 == 0;
-            if (drew && !startupMs) {
-                startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - launched).count();
-            }
-            if (drew && o.timedemo) {
-                frames.Add(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - tickStart)
-                               .count());
-            }
-            while (drew && !pending.empty() && pending.front().tick <= ticks) {
-                std::string why;
-                if (!host.SaveScreenshot(pending.front().file, why)) {
-                    std::cerr << "dravo-vantle: screenshot " << pending.front().file.string() << ": " << why << '\n';
-                    status = 1;
+        if (!form_->Form_Load()) {
+            status_ = 1;
+            phase_ = Phase::FailedStart;
+            return;
+        }
+        clock_.Start();
+        started_ = std::chrono::steady_clock::now();
+        playing_ = true;
+    }
+
+    bool Step(std::chrono::nanoseconds catchUp, std::chrono::nanoseconds fastBudget) override {
+        switch (phase_) {
+            case Phase::Playing:
+                if (limit_ && ticks_ >= *limit_) {
+                    phase_ = Phase::Over;
+                    return false;
                 }
-                pending.erase(pending.begin());
-            }
-            if (form.EndStatus()) {
-                status = std::max(status, *form.EndStatus());
                 break;
+            case Phase::FailedStart:
+                // The message stays with its window until the player closes it.
+                if (host_->PollClosedAfterFailure()) {
+                    phase_ = Phase::Over;
+                }
+                return phase_ != Phase::Over;
+            case Phase::Over:
+                return false;
+        }
+        if (o_.fast) {
+            const auto until = std::chrono::steady_clock::now() + fastBudget;
+            do {
+                if (!RunTick()) {
+                    return false;
+                }
+            } while (std::chrono::steady_clock::now() < until);
+            return true;
+        }
+        // However slow the ticks themselves, a step ends after the ticks the
+        // catch-up limit allows, so the caller gets control back.
+        const std::int64_t most = catchUp / clock_.Period() + 1;
+        for (std::int64_t n = 0; n < most && clock_.TakeDueTick(catchUp); ++n) {
+            if (!RunTick()) {
+                return false;
             }
         }
-        if (o.timedemo) {
-            const double seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-            const double realTime = static_cast<double>(ticks) * 0.01;
+        return true;
+    }
+
+    bool Paced() const override { return !o_.fast; }
+
+    void SleepUntilDue() override {
+        if (phase_ == Phase::FailedStart) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        } else if (phase_ == Phase::Playing && !o_.fast) {
+            clock_.SleepUntilNextDeadline();
+        }
+    }
+
+    int Finish() override {
+        if (abandoned_) {
+            return status_;
+        }
+        if (playing_) {
+            Report();
+        }
+        for (const ScreenshotRequest& missed : pending_) {
+            std::cerr << "dravo-vantle: screenshot " << missed.file.string() << " at tick " << missed.tick
+                      << " was never taken\n";
+            status_ = std::max(status_, 1);
+        }
+        pending_.clear();
+        if (o_.dumpState && !WriteStateDump(*o_.dumpState, *form_, ticks_)) {
+            std::cerr << "dravo-vantle: cannot write " << o_.dumpState->string() << '\n';
+            status_ = std::max(status_, 1);
+        }
+        return status_;
+    }
+
+private:
+    enum class Phase { Playing, FailedStart, Over };
+
+    void Abandon(int status) {
+        status_ = status;
+        abandoned_ = true;
+        phase_ = Phase::Over;
+    }
+
+    // One tick of the game; false once the run is over.
+    bool RunTick() {
+        if (host_->PumpCloseRequested()) {
+            form_->Form_Unload();
+            phase_ = Phase::Over;
+            return false;
+        }
+        ++ticks_;
+        scripted_->SetTick(ticks_);
+        if (recorder_) {
+            recorder_->SetTick(ticks_);
+        }
+        const auto tickStart = std::chrono::steady_clock::now();
+        form_->Timer1_Timer();
+        const bool drew = !form_->EndStatus() && form_->Game().TickCount % 2 == 0;
+        if (drew && !startupMs_) {
+            startupMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - launched_).count();
+        }
+        if (drew && o_.timedemo) {
+            frames_.Add(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - tickStart).count());
+        }
+        while (drew && !pending_.empty() && pending_.front().tick <= ticks_) {
+            std::string why;
+            if (!host_->SaveScreenshot(pending_.front().file, why)) {
+                std::cerr << "dravo-vantle: screenshot " << pending_.front().file.string() << ": " << why << '\n';
+                status_ = 1;
+            }
+            pending_.erase(pending_.begin());
+        }
+        if (form_->EndStatus()) {
+            status_ = std::max(status_, *form_->EndStatus());
+            phase_ = Phase::Over;
+            return false;
+        }
+        if (limit_ && ticks_ >= *limit_) {
+            phase_ = Phase::Over;
+            return false;
+        }
+        return true;
+    }
+
+    void Report() {
+        if (o_.timedemo) {
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+            const double realTime = static_cast<double>(ticks_) * 0.01;
             std::printf("timedemo: %llu ticks, %zu frames, %.3f s, %.1f times real time, frame ms median %.3f p99 %.3f "
                         "max %.3f\n",
-                        static_cast<unsigned long long>(ticks), frames.Count(), seconds,
-                        seconds > 0 ? realTime / seconds : 0.0, frames.Quantile(0.5), frames.Quantile(0.99),
-                        frames.Quantile(1.0));
+                        static_cast<unsigned long long>(ticks_), frames_.Count(), seconds,
+                        seconds > 0 ? realTime / seconds : 0.0, frames_.Quantile(0.5), frames_.Quantile(0.99),
+                        frames_.Quantile(1.0));
         }
-        if (o.tickStats && !o.fast) {
-            std::printf("%s\n", clock.StatsLine().c_str());
+        if (o_.tickStats && !o_.fast) {
+            std::printf("%s\n", clock_.StatsLine().c_str());
         }
-        if ((o.tickStats || o.timedemo) && startupMs) {
-            std::printf("startup: %.1f ms to the first frame\n", *startupMs);
+        if ((o_.tickStats || o_.timedemo) && startupMs_) {
+            std::printf("startup: %.1f ms to the first frame\n", *startupMs_);
         }
+        std::fflush(stdout);
     }
-    for (const ScreenshotRequest& missed : pending) {
-        std::cerr << "dravo-vantle: screenshot " << missed.file.string() << " at tick " << missed.tick
-                  << " was never taken\n";
-        status = std::max(status, 1);
-    }
-    if (o.dumpState && !WriteStateDump(*o.dumpState, form, ticks)) {
-        std::cerr << "dravo-vantle: cannot write " << o.dumpState->string() << '\n';
-        status = std::max(status, 1);
-    }
-    return status;
+
+    // Declared first, destroyed last: the game's devices live in the host.
+    std::unique_ptr<RunHost> host_;
+    RunOptions o_;
+    std::chrono::steady_clock::time_point launched_;
+    std::optional<KeyScript> script_;
+    std::unique_ptr<ScriptedKeyboard> scripted_;
+    std::unique_ptr<RecordingKeyboard> recorder_;
+    std::unique_ptr<Form1> form_;
+    std::optional<std::uint64_t> limit_;
+    std::vector<ScreenshotRequest> pending_;
+    TickClock clock_;
+    std::chrono::steady_clock::time_point started_;
+    FrameTimes frames_;
+    std::optional<double> startupMs_;
+    std::uint64_t ticks_ = 0;
+    int status_ = 0;
+    bool abandoned_ = false;
+    bool playing_ = false;
+    Phase phase_ = Phase::Playing;
+};
+
+}  // namespace
+
+std::unique_ptr<SteppedRun> MakeGameRun(const RunOptions& options, std::unique_ptr<RunHost> host,
+                                        std::chrono::steady_clock::time_point launched) {
+    return std::make_unique<GameRun>(options, std::move(host), launched);
+}
+
+int RunGame(const RunOptions& options, std::unique_ptr<RunHost> host, std::chrono::steady_clock::time_point launched) {
+    return RunToEnd(MakeGameRun(options, std::move(host), launched));
 }
 
 }  // namespace dv

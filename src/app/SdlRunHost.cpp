@@ -1,8 +1,5 @@
 #include <SDL_hints.h>
 
-#include <chrono>
-#include <thread>
-
 #include "app/RunHost.h"
 #include "platform/Error.h"
 #include "platform/sdl/SdlHost.h"
@@ -44,15 +41,16 @@ public:
     ISoundDevice& Sound() override { return sound_; }
     IMediaSystem& Media() override { return media_; }
     bool PumpCloseRequested() override { return host_.PumpEvents().closeRequested; }
-    void WaitForClose() override {
+    bool PollClosedAfterFailure() override {
         if (headless_) {
-            return;
+            return true;
         }
         // A failure before the window was shown would leave nothing to close.
-        host_.ShowWindow();
-        while (!host_.PumpEvents().closeRequested) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!failureShown_) {
+            host_.ShowWindow();
+            failureShown_ = true;
         }
+        return host_.PumpEvents().closeRequested;
     }
     bool SaveScreenshot(const std::filesystem::path& file, std::string& why) override {
         try {
@@ -81,6 +79,7 @@ private:
     sdl::SdlSoundDevice sound_;
     LazyMediaSystem media_;
     bool headless_;
+    bool failureShown_ = false;
 };
 
 }  // namespace

@@ -36,17 +36,33 @@ void TickClock::Start() {
 }
 
 void TickClock::WaitForNextTick() {
-    TimePoint now = source_.now();
-    if (now < deadline_) {
+    SleepUntilNextDeadline();
+    Take(source_.now(), period_);
+}
+
+void TickClock::SleepUntilNextDeadline() {
+    if (source_.now() < deadline_) {
         source_.sleepUntil(deadline_);
-        now = source_.now();
     }
+}
+
+bool TickClock::TakeDueTick(Duration catchUp) {
+    const TimePoint now = source_.now();
+    if (now < deadline_) {
+        return false;
+    }
+    Take(now, catchUp);
+    return true;
+}
+
+void TickClock::Take(TimePoint now, Duration catchUp) {
     const Duration lateness = std::max(Duration{0}, now - deadline_);
     Record(lateness);
     lastTick_ = now;
-    // Up to one period late the grid holds, so a slow tick is made up by a
-    // shorter wait; beyond that the missed deadlines are dropped.
-    if (lateness > period_) {
+    // Within the limit the grid holds, so a late tick is made up by a shorter
+    // wait (or, with a limit of several periods, by the next ones coming at
+    // once); beyond it the missed deadlines are dropped.
+    if (lateness > catchUp) {
         deadline_ = now + period_;
     } else {
         deadline_ += period_;

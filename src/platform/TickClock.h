@@ -44,8 +44,15 @@ public:
     // Starts (or restarts) the grid: the first deadline is one period from now.
     // Clears the statistics.
     void Start();
-    // Sleeps until the next deadline (returns at once if it has passed).
+    // Sleeps until the next deadline (returns at once if it has passed), then
+    // takes that tick with a catch-up limit of one period.
     void WaitForNextTick();
+    // Sleeps until the next deadline, taking nothing.
+    void SleepUntilNextDeadline();
+    // Takes the next tick if its deadline has passed. A tick more than
+    // `catchUp` late restarts the grid from now, so the deadlines missed
+    // before it are never run.
+    bool TakeDueTick(Duration catchUp);
 
     Duration Period() const { return period_; }
     TimePoint NextDeadline() const { return deadline_; }
@@ -56,6 +63,7 @@ public:
     static std::string FormatStats(const Stats& stats);
 
 private:
+    void Take(TimePoint now, Duration catchUp);
     void Record(Duration lateness);
 
     Duration period_;

@@ -98,6 +98,47 @@ TEST(TickClock, TickMoreThanAPeriodLateRestartsTheGridWithoutBurst) {
     EXPECT_NEAR(clock.GetStats().maxLatenessMs, 35.0, 1e-9);
 }
 
+// Called once per display frame (16 or 17 ms apart), the clock hands out
+// every deadline passed up to the catch-up limit, and past it restarts the
+// grid instead of bursting through the backlog (a tab coming back).
+TEST(TickClock, DueTicksCatchUpWithinTheLimitAndRestartBeyondIt) {
+    FakeTime t;
+    TickClock clock(10ms, t.Source());
+    const TimePoint start = t.now;
+    auto takeAll = [&](TickClock::Duration catchUp) {
+        int n = 0;
+        while (clock.TakeDueTick(catchUp)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(takeAll(100ms), 0);
+    std::vector<int> perFrame;
+    for (int frame = 1; frame <= 6; ++frame) {
+        t.now = start + frame * 16667us;
+        perFrame.push_back(takeAll(100ms));
+    }
+    EXPECT_EQ(perFrame, (std::vector<int>{1, 2, 2, 1, 2, 2}));
+    EXPECT_EQ(clock.NextDeadline(), start + 110ms);
+    EXPECT_TRUE(t.sleptUntil.empty());
+
+    // 95 ms behind: still the grid, every missed tick runs.
+    t.now = start + 205ms;
+    EXPECT_EQ(takeAll(100ms), 10);
+    EXPECT_EQ(clock.NextDeadline(), start + 210ms);
+
+    // Hidden for a second: one tick, and the grid starts again from now.
+    t.now = start + 1210ms + 1us;
+    EXPECT_EQ(takeAll(100ms), 1);
+    EXPECT_EQ(clock.NextDeadline(), t.now + 10ms);
+    EXPECT_EQ(clock.GetStats().ticks, 21u);
+
+    // With a limit of one period the same stall gives no burst either.
+    t.now += 45ms;
+    EXPECT_EQ(takeAll(10ms), 1);
+    EXPECT_EQ(clock.NextDeadline(), t.now + 10ms);
+}
+
 TEST(TickClock, StatsFromKnownLateness) {
     FakeTime t;
     TickClock clock(10ms, t.Source());

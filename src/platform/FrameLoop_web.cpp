@@ -1,0 +1,56 @@
+// In a web page the program must return to the browser, which then calls it
+// back once per display frame (about every 16.7 ms at 60 Hz); under Node.js
+// the same loop runs on timers. Sleeping inside WebAssembly would only spin.
+#include <emscripten.h>
+
+#include "platform/FrameLoop.h"
+
+namespace dv {
+namespace {
+
+// Up to about 100 ms behind the grid every tick is made up (one or two a
+// frame normally, a few after a slow frame); further behind, the tab was
+// hidden or the machine stalled, and the grid restarts without a burst.
+constexpr std::chrono::nanoseconds kCatchUp = std::chrono::milliseconds(100);
+// A fast run keeps most of each frame and leaves the browser time to draw
+// and to answer, so the tab never freezes.
+constexpr std::chrono::nanoseconds kFastBudget = std::chrono::milliseconds(12);
+// Under Node.js nothing is drawn: a fast run gives the event loop a turn
+// now and then, no more.
+constexpr std::chrono::nanoseconds kFastBudgetNode = std::chrono::milliseconds(250);
+
+EM_JS(int, dv_under_node, (), { return ENVIRONMENT_IS_NODE ? 1 : 0; });
+
+bool UnderNode() {
+    return dv_under_node() != 0;
+}
+
+void Frame(void* arg) {
+    auto* run = static_cast<SteppedRun*>(arg);
+    if (run->Step(kCatchUp, UnderNode() ? kFastBudgetNode : kFastBudget)) {
+        return;
+    }
+    emscripten_cancel_main_loop();
+    const int status = run->Finish();
+    delete run;
+    // The page learns of the end through Module.onExit; Node.js exits with
+    // the status, its output flushed.
+    emscripten_force_exit(status);
+}
+
+}  // namespace
+
+int RunToEnd(std::unique_ptr<SteppedRun> run) {
+    const bool paced = run->Paced();
+    // The run outlives main: with an infinite loop simulated, main's stack
+    // is abandoned, so nothing the frames use may live on it.
+    SteppedRun* owned = run.release();
+    emscripten_set_main_loop_arg(Frame, owned, 0, 0);
+    if (!paced && UnderNode()) {
+        emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
+    }
+    emscripten_exit_with_live_runtime();
+    return 0;
+}
+
+}  // namespace dv
