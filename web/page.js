@@ -1,0 +1,229 @@
+// The page around the game: loading bar, start overlay, full screen, the
+// game's endings, and the native flags taken from the page's address.
+'use strict';
+
+(function () {
+  const canvas = document.getElementById('canvas');
+  const frame = document.getElementById('frame');
+  const stage = document.getElementById('stage');
+  const show = (id, shown) => { document.getElementById(id).hidden = !shown; };
+  const hint = (text) => { document.getElementById('hint').textContent = text; };
+
+  // The address carries the native flags: ?replay=r.txt&fast&ticks=600&dump-state
+  const query = new URLSearchParams(location.search);
+  const DUMP_FILE = '/dump-state.json';
+  const REPLAY_FILE = '/replay.txt';
+
+  // The canvas keeps its 800x600 pixels and is scaled, aspect kept, to fit.
+  function fit() {
+    const barHeight = document.getElementById('bar').offsetHeight;
+    const touchHeight = document.getElementById('touch').hidden ? 0 : document.getElementById('touch').offsetHeight;
+    const scale = Math.max(0.1, Math.min(window.innerWidth / 800,
+      (window.innerHeight - (document.fullscreenElement ? 0 : barHeight + touchHeight)) / 600));
+    frame.style.width = Math.floor(800 * scale) + 'px';
+    frame.style.height = Math.floor(600 * scale) + 'px';
+  }
+  window.addEventListener('resize', fit);
+  document.addEventListener('fullscreenchange', fit);
+
+  // Only a keyboard (or a game controller) can play.
+  const touchOnly = navigator.maxTouchPoints > 0 && !matchMedia('(any-pointer: fine)').matches &&
+    !matchMedia('(any-hover: hover)').matches;
+  show('touch', touchOnly);
+  fit();
+
+  function setProgress(fraction) {
+    const percent = Math.floor(Math.max(0, Math.min(1, fraction)) * 100);
+    document.getElementById('percent').textContent = percent + '%';
+    document.getElementById('bar-fill').style.width = percent + '%';
+  }
+
+  // Keys reach the game only while the canvas has focus.
+  function focusHint() {
+    if (started && !over) {
+      hint(document.activeElement === canvas ? '' : 'Fai clic sul gioco per usare la tastiera.');
+    }
+  }
+  canvas.addEventListener('focus', focusHint);
+  canvas.addEventListener('blur', focusHint);
+
+  // Full screen shows the whole stage; where the browser allows it, the
+  // keyboard is locked so that Escape reaches the game.
+  let escapeLocked = false;
+  async function enterFullScreen() {
+    try {
+      await stage.requestFullscreen({ navigationUI: 'hide' });
+    } catch (e) {
+      hint('Lo schermo intero non è disponibile.');
+      return;
+    }
+    escapeLocked = false;
+    if (navigator.keyboard && navigator.keyboard.lock) {
+      try {
+        await navigator.keyboard.lock(['Escape']);
+        escapeLocked = true;
+      } catch (e) {
+        escapeLocked = false;
+      }
+    }
+    canvas.focus();
+    fullScreenHint();
+  }
+  function fullScreenHint() {
+    if (document.fullscreenElement) {
+      hint(escapeLocked ? 'Schermo intero: tieni premuto Esc per uscire.'
+        : 'Schermo intero: premi Esc per uscire (Esc non arriva al gioco).');
+    } else {
+      focusHint();
+    }
+  }
+  document.getElementById('fullscreen').addEventListener('click', enterFullScreen);
+  document.addEventListener('fullscreenchange', fullScreenHint);
+  // Alt+Enter switches full screen in the desktop game; here the page does
+  // it, so that SDL never resizes the canvas.
+  frame.addEventListener('keydown', (e) => {
+    if (e.altKey && e.key === 'Enter') {
+      e.preventDefault();
+      e.stopPropagation();
+      if (document.fullscreenElement) {
+        document.exitFullscreen();
+      } else {
+        enterFullScreen();
+      }
+    }
+  }, true);
+  for (const button of document.querySelectorAll('.again')) {
+    button.addEventListener('click', () => location.reload());
+  }
+
+  // A message box of the game (a start-up failure) goes on the page; the
+  // browser's own alert() would block it.
+  let failure = '';
+  // The desktop game leaves its window up until the player closes it; here
+  // the message stays on the page.
+  window.alert = (text) => {
+    failure = String(text).trim();
+    console.warn('dravo-vantle: ' + failure.replace(/\s+/g, ' '));
+    over = true;
+    hint('');
+    document.getElementById('failure').textContent = failure;
+    show('failed', true);
+  };
+
+  // DEBUG.TXT goes to the browser's console, a line at a time.
+  function debugDevice() {
+    let line = [];
+    Module.FS.createDevice('/', 'DEBUG.TXT', null, (code) => {
+      if (code === 10) {
+        console.log('DEBUG.TXT: ' + new TextDecoder().decode(new Uint8Array(line)).replace(/\r$/, ''));
+        line = [];
+      } else if (code !== null && code !== undefined) {
+        line.push(code);
+      }
+    });
+  }
+
+  let started = false;
+  let over = false;
+  let ready = false;
+  let args = ['--windowed'];
+
+  async function prepareArguments() {
+    if (query.has('replay')) {
+      const response = await fetch(query.get('replay'));
+      if (!response.ok) {
+        throw new Error('replay ' + query.get('replay') + ': ' + response.status);
+      }
+      Module.FS.writeFile(REPLAY_FILE, new Uint8Array(await response.arrayBuffer()));
+      args.push('--replay', REPLAY_FILE);
+    }
+    if (query.has('ticks')) {
+      args.push('--ticks', query.get('ticks'));
+    }
+    for (const flag of ['fast', 'tick-stats', 'timedemo']) {
+      if (query.has(flag)) {
+        args.push('--' + flag);
+      }
+    }
+    if (query.has('dump-state')) {
+      args.push('--dump-state', DUMP_FILE);
+    }
+  }
+
+  function start() {
+    if (!ready || started) {
+      return;
+    }
+    started = true;
+    show('start', false);
+    canvas.focus();
+    focusHint();
+    window.dvStartedAt = performance.now();
+    // Inside the click or key handler: the one moment sound may start.
+    Module.callMain(args);
+  }
+  document.getElementById('start').addEventListener('click', start);
+  window.addEventListener('keydown', (e) => {
+    if (ready && !started) {
+      e.preventDefault();
+      start();
+    }
+  });
+
+  function ended(status) {
+    over = true;
+    hint('');
+    if (query.has('dump-state')) {
+      try {
+        const dump = JSON.parse(new TextDecoder().decode(Module.FS.readFile(DUMP_FILE)));
+        console.log('dump-state: ' + JSON.stringify(dump));
+      } catch (e) {
+        console.warn('dump-state: none written (' + e + ')');
+      }
+    }
+    window.dvExitStatus = status;
+    if (failure && status !== 0) {
+      document.getElementById('failure').textContent = failure;
+      show('failed', true);
+    } else if (!query.has('dump-state') && !query.has('replay')) {
+      show('ended', true);
+    }
+    if (document.fullscreenElement) {
+      document.exitFullscreen();
+    }
+  }
+
+  window.Module = {
+    canvas: canvas,
+    noInitialRun: true,
+    print: (text) => console.log(text),
+    printErr: (text) => console.warn(text),
+    preRun: [() => {
+      // SDL's software renderer draws the same pixels as the desktop game,
+      // and its keys are read from the canvas alone.
+      Module.ENV.SDL_RENDER_DRIVER = 'software';
+      Module.ENV.SDL_EMSCRIPTEN_KEYBOARD_ELEMENT = '#canvas';
+    }],
+    setStatus: (text) => {
+      const m = /\((\d+(?:\.\d+)?)\/(\d+)\)/.exec(text || '');
+      if (m) {
+        setProgress(Number(m[1]) / Number(m[2]));
+      }
+    },
+    onRuntimeInitialized: () => {
+      debugDevice();
+      prepareArguments().then(() => {
+        setProgress(1);
+        ready = true;
+        show('loading', false);
+        show('start', true);
+      }, (e) => {
+        console.error('dravo-vantle: ' + e.message);
+        document.getElementById('failure').textContent = e.message;
+        show('loading', false);
+        show('failed', true);
+      });
+    },
+    onExit: ended,
+  };
+})();
