@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_JOBS ?= 2
 
-.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb clean
+.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb windows windows-test clean
 
 all: build
 
@@ -57,6 +57,15 @@ install: build
 # A Debian package in dist/, built in build/deb and checked with lintian.
 deb: deps
 	JOBS=$(JOBS) scripts/make-deb
+
+# The Windows package in dist/ (cross-built; libraries cached in ~/.cache/dravo-vantle).
+windows: build
+	@./scripts/install-deps windows
+	JOBS=$(JOBS) scripts/windows
+
+# The suites we have, run against that package under Wine.
+windows-test: windows
+	scripts/windows-tests
 
 clean:
 	rm -rf build

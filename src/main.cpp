@@ -1,15 +1,25 @@
 // Dravo Vantle!: picks the platform the flags ask for and runs the game.
 #include <chrono>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/RunHost.h"
 #include "app/Runner.h"
 #include "platform/Error.h"
+#include "platform/os/Os.h"
 
 int main(int argc, char** argv) {
     const auto launched = std::chrono::steady_clock::now();
-    const dv::ParsedCommandLine parsed = dv::ParseCommandLine(argc, argv);
+    dv::os::UseParentConsole();
+    const std::vector<std::string> args = dv::os::Utf8Arguments(argc, argv);
+    std::vector<const char*> argPointers;
+    for (const std::string& arg : args) {
+        argPointers.push_back(arg.c_str());
+    }
+    const dv::ParsedCommandLine parsed =
+        dv::ParseCommandLine(static_cast<int>(argPointers.size()), argPointers.data());
     if (parsed.exitStatus) {
         return *parsed.exitStatus;
     }

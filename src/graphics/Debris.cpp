@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "graphics/modGrafica.h"
+#include "graphics/LaunchAngles.h"
 
 namespace dv {
 
@@ -49,10 +50,10 @@ void modGrafica::EvolveDebris() {
         if (cell.Active == 0) {
             continue;
         }
-        const double a = cell.Angle * DegToRad;
+        const SinCos a = LaunchSinCos(cell.Angle);
         const double t = cell.Time;
-        cell.X = static_cast<float>(cell.Speed * std::cos(a) * t + cell.X);
-        cell.Y = static_cast<float>(cell.Speed * std::sin(a) * t + cell.Y - t * 4.9 * t);
+        cell.X = static_cast<float>(cell.Speed * a.cos * t + cell.X);
+        cell.Y = static_cast<float>(cell.Speed * a.sin * t + cell.Y - t * 4.9 * t);
         cell.Time = static_cast<float>(t + 0.1);
         if (cell.Y < 0) {
             cell.Active = False16;

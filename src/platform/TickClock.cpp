@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <thread>
+
+#include "platform/os/Os.h"
 
 namespace dv {
 
@@ -17,7 +18,7 @@ TickClock::TimeSource TickClock::SystemTimeSource() {
     return TimeSource{
         [] { return Clock::now(); },
         [](TimePoint t) { std::this_thread::sleep_until(t); },
-        [] { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; },
+        [] { return os::ProcessCpuSeconds(); },
     };
 }
 

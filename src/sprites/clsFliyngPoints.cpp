@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "graphics/LaunchAngles.h"
 #include "graphics/Mdx8.h"
 
 namespace dv {
@@ -47,10 +48,10 @@ void clsFliyngPoints::EvolveScores() {
             continue;
         }
         s.Age += 1;
-        const double a = s.Angle * DegToRad;
+        const SinCos a = LaunchSinCos(s.Angle);
         const double t = s.Time;
-        s.X = static_cast<float>(s.X + std::cos(a) * s.Speed * t);
-        s.Y = static_cast<float>(s.Y + std::sin(a) * s.Speed * t - 4.9 * t * t);
+        s.X = static_cast<float>(s.X + a.cos * s.Speed * t);
+        s.Y = static_cast<float>(s.Y + a.sin * s.Speed * t - 4.9 * t * t);
         s.Time = static_cast<float>(t + 0.1);
         if (s.Y < 0) {
             s.Active = 0;

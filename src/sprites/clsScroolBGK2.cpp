@@ -5,9 +5,10 @@
 namespace dv {
 
 void clsScroolBGK2::CreateSurfaceBGK() {
-    const char* files[] = {"texture/bgk1tex.bmp", "texture/bgk2tex.bmp", "texture/bgk3tex.bmp", "texture/bgk4tex.bmp"};
+    // Joined like every other bitmap's name, so a message names it with the system's separator.
+    const char* files[] = {"bgk1tex.bmp", "bgk2tex.bmp", "bgk3tex.bmp", "bgk4tex.bmp"};
     for (std::size_t i = 0; i < bgkTex_.size(); ++i) {
-        bgkTex_[i] = d3dx_->LoadTexture(files[i], KeyBlack, true);
+        bgkTex_[i] = d3dx_->LoadTexture(std::filesystem::path("texture") / files[i], KeyBlack, true);
     }
     bgkHeight = 2400;
     bgkWidth = 800;

@@ -60,9 +60,9 @@ public:
         fs::create_directories(prog_);
         fs::create_directories(cwd_);
         std::error_code ec;
-        fs::create_hard_link(OutDir / "dravo-vantle", prog_ / "dravo-vantle", ec);
+        fs::create_hard_link(OutDir / Game.program, Executable(), ec);
         if (ec) {
-            fs::copy_file(OutDir / "dravo-vantle", prog_ / "dravo-vantle");
+            fs::copy_file(OutDir / Game.program, Executable());
         }
         for (const char* sub : {"data", "sounds", "texture"}) {
             fs::create_directories(prog_ / sub);
@@ -78,7 +78,7 @@ public:
     // The folder the run's own files (status, output, pids) go to.
     const WorkDir& Scratch() const { return work_; }
     const std::filesystem::path& Program() const { return prog_; }
-    std::filesystem::path Executable() const { return prog_ / "dravo-vantle"; }
+    std::filesystem::path Executable() const { return prog_ / Game.program; }
     const std::filesystem::path& Current() const { return cwd_; }
     std::filesystem::path Folder(Beside where) const { return where == Beside::Program ? prog_ : cwd_; }
 
@@ -93,14 +93,14 @@ public:
 
     // Runs the program headless from the current folder; returns its status.
     int Run(const std::string& args) const {
-        const std::string command = "cd '" + cwd_.string() + "' && SDL_AUDIODRIVER=dummy '" + Executable().string() +
-                                    "' " + args + " >'" + (root_ / "stdout.txt").string() + "' 2>'" +
-                                    (root_ / "stderr.txt").string() + "'";
+        const std::string command = "cd '" + cwd_.string() + "' && SDL_AUDIODRIVER=dummy " +
+                                    Game.Command(Executable()) + " " + args + " >'" + (root_ / "stdout.txt").string() +
+                                    "' 2>'" + (root_ / "stderr.txt").string() + "'";
         const int raw = std::system(command.c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
 
-    std::string Err() const { return ReadBytes(root_ / "stderr.txt"); }
+    std::string Err() const { return AsLinuxText(ReadBytes(root_ / "stderr.txt")); }
 
 private:
     WorkDir work_;

@@ -28,11 +28,11 @@ using namespace std::chrono_literals;
 class WindowedGame {
 public:
     WindowedGame(const WorkDir& dir, const Desktop& desktop, const std::string& args,
-                 const std::filesystem::path& program = OutDir / "dravo-vantle",
+                 const std::filesystem::path& program = OutDir / Game.program,
                  const std::optional<std::filesystem::path>& cwd = std::nullopt)
         : dir_(dir) {
         std::system(("cd '" + dir.Path().string() + "' && ( (cd '" + cwd.value_or(dir.Path()).string() +
-                     "' && DISPLAY=" + desktop.Display() + " SDL_AUDIODRIVER=dummy exec '" + program.string() + "' " +
+                     "' && DISPLAY=" + desktop.Display() + " SDL_AUDIODRIVER=dummy exec " + Game.Command(program) + " " +
                      args + " >'" + (dir / "out.txt").string() + "' 2>'" + (dir / "err.txt").string() +
                      "') & echo $! >game.pid; wait $!; echo $? >status) &")
                         .c_str());
@@ -55,7 +55,7 @@ public:
     std::string Window(const Desktop& desktop) const {
         std::string window;
         for (int i = 0; i < 200 && window.empty() && dir_.Read("status").empty(); ++i) {
-            window = FirstLine(desktop.Out("xdotool search --onlyvisible --classname '^dravo-vantle$'"));
+            window = FirstLine(desktop.Out("xdotool search --onlyvisible --classname '^" + Game.WindowClass() + "$'"));
             if (window.empty()) {
                 std::this_thread::sleep_for(100ms);
             }

@@ -63,9 +63,9 @@ TEST(Window, KeysFromXdotoolPlayTheGameAndTheRecordingReplaysExactly) {
     WorkDir dir;
     const Desktop x(dir, false);
     ASSERT_TRUE(x.Ready()) << "Xvfb did not start";
-    std::system(("(cd '" + dir.Path().string() + "' && DISPLAY=" + x.Display() + " SDL_AUDIODRIVER=dummy '" +
-                 (OutDir / "dravo-vantle").string() +
-                 "' --windowed --record rec.txt --dump-state live.json >out.txt 2>err.txt; echo $? >status) &")
+    std::system(("(cd '" + dir.Path().string() + "' && DISPLAY=" + x.Display() + " SDL_AUDIODRIVER=dummy " +
+                 Game.Command() +
+                 " --windowed --record rec.txt --dump-state live.json >out.txt 2>err.txt; echo $? >status) &")
                     .c_str());
     std::system(("DISPLAY=" + x.Display() + " timeout 20 xdotool search --sync --onlyvisible --name '^Dravo Vantle!$' >'" +
                  (dir / "wid").string() + "' 2>/dev/null")

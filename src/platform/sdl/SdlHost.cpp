@@ -9,6 +9,7 @@
 
 #include "platform/Error.h"
 #include "platform/sdl/GameIcon.h"
+#include "platform/os/Os.h"
 
 namespace dv::sdl {
 
@@ -26,7 +27,6 @@ std::string WithLineFeeds(const std::string& text) {
     return out;
 }
 
-std::filesystem::path QueryProgramDirectory() {
 // Compiled in rather than read from a file: a missing icon file would be one
 // more way for start-up to fail. Without an icon the game plays all the same.
 void SetGameIcon(SDL_Window* window) {
@@ -39,14 +39,13 @@ void SetGameIcon(SDL_Window* window) {
     }
 }
 
-    char* base = SDL_GetBasePath();
-    if (base == nullptr) {
-        // Without /proc the program is taken to run from its own folder.
+std::filesystem::path QueryProgramDirectory() {
+    std::filesystem::path dir = os::ProgramDirectory();
+    if (dir.empty()) {
+        // When the system cannot say, the program is taken to run from its own folder.
         std::error_code ec;
         return std::filesystem::current_path(ec);
     }
-    std::filesystem::path dir(base);
-    SDL_free(base);
     return dir;
 }
 
@@ -62,19 +61,31 @@ SdlHost::SdlHost(HostOptions options) : options_(options) {
     // rasteriser the render device turned down, and whose driver leaves
     // memory behind at exit. The environment may still say otherwise.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    // On a high-DPI display the system would otherwise scale the whole window
+    // up and blur the letterboxed picture; systems without scaling ignore it.
+    SDL_SetHintWithPriority(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2", SDL_HINT_DEFAULT);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         const std::string why = SDL_GetError();
         SDL_Quit();
         throw Error(err::RenderDeviceFailed, "Schermo non disponibile (" + why + ")");
     }
+    // The game reads keys, never text. Left on, text input lets the keys that
+    // type something through to whatever else is listening (in a web page,
+    // Space scrolls the page).
+    SDL_StopTextInput();
     Uint32 flags = SDL_WINDOW_HIDDEN;
-    flags |= options_.windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (!options_.windowed) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    } else if (os::WindowResizable()) {
+        flags |= SDL_WINDOW_RESIZABLE;
+    }
     window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth, kHeight, flags);
     if (window_ == nullptr) {
         const std::string why = SDL_GetError();
         SDL_Quit();
         throw Error(err::RenderDeviceFailed, "Impossibile creare la finestra (" + why + ")");
     }
+    SetGameIcon(window_);
     programDirectory_ = QueryProgramDirectory();
 }
 
@@ -85,7 +96,6 @@ SdlHost::~SdlHost() {
 }
 
 int SdlHost::ShowCursor(int show) {
-    SetGameIcon(window_);
     cursorCount_ += show != 0 ? 1 : -1;
     SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
     return cursorCount_;
@@ -96,18 +106,6 @@ void SdlHost::ShowWindow() {
     SDL_RaiseWindow(window_);
 }
 
-void SdlHost::MessageBox(const std::string& text) {
-    const std::string shown = WithLineFeeds(text);
-    // A start-up failure can come before the window is shown. A box tied to
-    // a window that is not shown is at the window manager's mercy (it may
-    // keep a dialog hidden with its owner), so it then stands on its own.
-    SDL_Window* owner = (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0 ? window_ : nullptr;
-    // The box is as wide as its longest line, whatever the screen.
-    const std::string boxed = WrapLines(shown, kMessageWidth);
-    if (!options_.headless && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, boxed.c_str(), owner) == 0) {
-        return;
-    }
-    // Headless, or no way to show a box: the message must still reach someone.
 std::string WrapLines(const std::string& text, std::size_t width) {
     // Characters, not bytes: a UTF-8 continuation byte adds none.
     const auto length = [](std::string_view s) {
@@ -150,6 +148,18 @@ std::string WrapLines(const std::string& text, std::size_t width) {
     return out;
 }
 
+void SdlHost::MessageBox(const std::string& text) {
+    const std::string shown = WithLineFeeds(text);
+    // A start-up failure can come before the window is shown. A box tied to
+    // a window that is not shown is at the window manager's mercy (it may
+    // keep a dialog hidden with its owner), so it then stands on its own.
+    SDL_Window* owner = (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0 ? window_ : nullptr;
+    // The box is as wide as its longest line, whatever the screen.
+    const std::string boxed = WrapLines(shown, kMessageWidth);
+    if (!options_.headless && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, boxed.c_str(), owner) == 0) {
+        return;
+    }
+    // Headless, or no way to show a box: the message must still reach someone.
     std::fprintf(stderr, "%s\n", shown.c_str());
     std::fflush(stderr);
 }

@@ -1,20 +1,15 @@
 #include "platform/sdl/SdlText.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <cmath>
 #include <functional>
 
 #include "platform/Error.h"
+#include "platform/os/Os.h"
+#include "platform/os/Utf8Path.h"
 
 namespace dv::sdl {
 
 namespace {
-
-struct PatternDestroyer {
-    void operator()(FcPattern* pattern) const noexcept { FcPatternDestroy(pattern); }
-};
-using PatternPtr = std::unique_ptr<FcPattern, PatternDestroyer>;
 
 struct SurfaceFreer {
     void operator()(SDL_Surface* surface) const noexcept { SDL_FreeSurface(surface); }
@@ -38,50 +33,12 @@ void SdlText::FontCloser::operator()(TTF_Font* font) const noexcept {
     TTF_CloseFont(font);
 }
 
-void FontFinder::ConfigDestroyer::operator()(FcConfig* config) const noexcept {
-    FcConfigDestroy(config);
-}
-
-FontFinder::FontFinder() : config_(FcInitLoadConfigAndFonts()) {
-    if (!config_) {
-        ThrowFontError("Configurazione dei caratteri non disponibile");
-    }
+std::filesystem::path BundledFontFolder() {
+    return os::ProgramDirectory() / "fonts";
 }
 
 FontMatch MatchFont(const std::string& face, bool bold) {
-    return FontFinder().Match(face, bold);
-}
-
-FontMatch FontFinder::Match(const std::string& face, bool bold) const {
-    PatternPtr pattern(FcPatternCreate());
-    if (!pattern) {
-        ThrowFontError("Memoria insufficiente per cercare il carattere " + face);
-    }
-    const auto* family = reinterpret_cast<const FcChar8*>(face.c_str());
-    FcPatternAddString(pattern.get(), FC_FAMILY, family);
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern.get(), FC_SLANT, FC_SLANT_ROMAN);
-    if (!FcConfigSubstitute(config_.get(), pattern.get(), FcMatchPattern)) {
-        ThrowFontError("Configurazione dei caratteri non disponibile per " + face);
-    }
-    FcDefaultSubstitute(pattern.get());
-    FcResult result = FcResultNoMatch;
-    PatternPtr match(FcFontMatch(config_.get(), pattern.get(), &result));
-    FcChar8* file = nullptr;
-    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || file == nullptr) {
-        ThrowFontError("Nessun carattere installato corrisponde a " + face);
-    }
-    FontMatch found;
-    found.file = reinterpret_cast<const char*>(file);
-    int index = 0;
-    if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &index) == FcResultMatch) {
-        found.index = index;
-    }
-    FcBool embolden = FcFalse;
-    if (FcPatternGetBool(match.get(), FC_EMBOLDEN, 0, &embolden) == FcResultMatch) {
-        found.embolden = embolden != FcFalse;
-    }
-    return found;
+    return os::FontLocator(BundledFontFolder()).Find(face, bold);
 }
 
 int PixelSizeForPoints(int pointSize) {
@@ -117,10 +74,10 @@ FontId SdlText::CreateFont(const FontDesc& desc) {
         ThrowFontError("Dimensione del carattere non valida: " + std::to_string(desc.pointSize));
     }
     if (!finder_) {
-        finder_.emplace();
+        finder_.emplace(BundledFontFolder());
     }
-    Font font{desc, finder_->Match(desc.face, desc.bold), nullptr};
-    const std::string file = font.match.file.string();
+    Font font{desc, finder_->Find(desc.face, desc.bold), nullptr};
+    const std::string file = Utf8FromPath(font.match.file);
     font.ttf.reset(TTF_OpenFontIndex(file.c_str(), PixelSizeForPoints(desc.pointSize), font.match.index));
     if (!font.ttf) {
         ThrowSdlRenderError("Impossibile aprire il carattere " + file);

@@ -1,5 +1,5 @@
 #pragma once
-// Fonts found through fontconfig and drawn with SDL_ttf, with the rendered
+// Fonts found through the system's font locator and drawn with SDL_ttf, with the rendered
 // lines kept as textures: the game redraws the same few strings every frame,
 // and rasterising a line costs far more than copying it.
 #include <SDL.h>
@@ -17,39 +17,20 @@
 #include <vector>
 
 #include "platform/RenderDevice.h"
-
-// As fontconfig declares it; its header stays out of the game's includes.
-typedef struct _FcConfig FcConfig;
+#include "platform/os/FontLocator.h"
 
 namespace dv::sdl {
 
 // Raises dv::Error(RenderDeviceFailed) with `what` and SDL_GetError().
 [[noreturn]] void ThrowSdlRenderError(const std::string& what);
 
-// The font file the desktop would use for a face, as fontconfig resolves it.
-struct FontMatch {
-    std::filesystem::path file;
-    int index = 0;
-    // The face has no bold cut of its own: the strokes must be thickened.
-    bool embolden = false;
-};
+// The font file the desktop would use for a face.
+using FontMatch = os::FontFile;
 
-// The desktop's font configuration, loaded privately rather than through
-// fontconfig's shared default, which is never released before exit and
-// shows up as a leak under the sanitizers.
-class FontFinder {
-public:
-    FontFinder();
-    FontMatch Match(const std::string& face, bool bold) const;
+// The folder of the font files that travel with the game.
+std::filesystem::path BundledFontFolder();
 
-private:
-    struct ConfigDestroyer {
-        void operator()(FcConfig* config) const noexcept;
-    };
-    std::unique_ptr<FcConfig, ConfigDestroyer> config_;
-};
-
-// One lookup with a configuration of its own.
+// One lookup with a locator of its own.
 FontMatch MatchFont(const std::string& face, bool bold);
 
 // The pixel size a 96-dpi display gives a point size: 24 pt -> 32 px.
@@ -117,7 +98,7 @@ private:
     const Font& FontAt(FontId font) const;
 
     SDL_Renderer* renderer_;
-    std::optional<FontFinder> finder_;  // loaded with the first font
+    std::optional<os::FontLocator> finder_;  // loaded with the first font
     std::vector<Font> fonts_;
     LruList lines_;  // most recently used first
     std::unordered_map<LineKey, LruList::iterator, LineKeyHash> index_;

@@ -1,0 +1,57 @@
+# The Windows build, cross-compiled with cmake/mingw-w64-x86_64.cmake against
+# the static libraries scripts/third-party/build-libs mingw makes. The
+# pictures, sounds and icon come from a native build (DV_NATIVE_BUILD_DIR):
+# the asset generator runs on the build machine, not under Windows.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(SDL2_MIXER REQUIRED IMPORTED_TARGET SDL2_mixer)
+pkg_check_modules(SDL2_TTF REQUIRED IMPORTED_TARGET SDL2_ttf)
+pkg_check_modules(SDL2_IMAGE REQUIRED IMPORTED_TARGET SDL2_image)
+foreach(lib SDL2 SDL2_MIXER SDL2_TTF SDL2_IMAGE)
+    # Never the host's: the toolchain file points pkg-config at the prefix only.
+    if(NOT "${${lib}_PREFIX}" STREQUAL "${DV_WINDOWS_PREFIX}")
+        message(FATAL_ERROR "${lib} found in '${${lib}_PREFIX}', not in DV_WINDOWS_PREFIX '${DV_WINDOWS_PREFIX}'")
+    endif()
+endforeach()
+
+# The two header-only libraries come from the build machine's Debian
+# packages. Only their own folders are exposed: /usr/include as a whole
+# would put the host's C headers in front of MinGW's.
+set(dv_header_only ${CMAKE_BINARY_DIR}/header-only)
+file(MAKE_DIRECTORY ${dv_header_only})
+foreach(dir nlohmann CLI)
+    if(NOT EXISTS /usr/include/${dir})
+        message(FATAL_ERROR "/usr/include/${dir} is missing: scripts/install-deps installs it")
+    endif()
+    file(CREATE_LINK /usr/include/${dir} ${dv_header_only}/${dir} SYMBOLIC)
+endforeach()
+add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
+set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${dv_header_only})
+add_library(CLI11::CLI11 INTERFACE IMPORTED)
+set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${dv_header_only})
+
+set(DV_NATIVE_BUILD_DIR "" CACHE PATH "A native build whose out/ holds the generated assets and icons/ the icon")
+
+# The program as Windows shows it: a window program (no console of its own),
+# linked statically so nothing but system DLLs is needed, with the game's
+# icon and a version resource for Explorer and the taskbar.
+function(dv_windows_program target)
+    target_link_options(${target} PRIVATE -static -mwindows)
+    set(icon_png ${DV_NATIVE_BUILD_DIR}/icons/hicolor/256x256/apps/dravo-vantle.png)
+    if(NOT EXISTS ${icon_png})
+        message(FATAL_ERROR "${icon_png} is missing: build the native assets first (DV_NATIVE_BUILD_DIR)")
+    endif()
+    find_program(DV_CONVERT convert REQUIRED)
+    set(ico ${CMAKE_BINARY_DIR}/dravo-vantle.ico)
+    add_custom_command(OUTPUT ${ico}
+        COMMAND ${DV_CONVERT} ${icon_png} -define icon:auto-resize=256,64,48,32,16 ${ico}
+        DEPENDS ${icon_png}
+        COMMENT "Making the Windows icon"
+        VERBATIM)
+    set(DV_ICO ${ico})
+    set(DV_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
+    configure_file(${CMAKE_SOURCE_DIR}/cmake/dravo-vantle.rc.in ${CMAKE_BINARY_DIR}/dravo-vantle.rc @ONLY)
+    set_source_files_properties(${CMAKE_BINARY_DIR}/dravo-vantle.rc PROPERTIES OBJECT_DEPENDS ${ico})
+    target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/dravo-vantle.rc)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME dravo-vantle SUFFIX .exe)
+endfunction()

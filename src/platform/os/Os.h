@@ -1,0 +1,27 @@
+#pragma once
+// What the game needs from the operating system itself, one file per system
+// (os_linux.cpp, os_windows.cpp, os_web.cpp; CMake picks one).
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace dv::os {
+
+// The folder holding the running program; empty when the system cannot say.
+std::filesystem::path ProgramDirectory();
+
+// Processor time the whole process has used, in seconds from any origin.
+double ProcessCpuSeconds();
+
+// A program started from a terminal prints there even where programs with a
+// window get no console of their own. Streams already redirected stay so.
+void UseParentConsole();
+
+// Whether a window the player may resize is possible: not in a web page, where
+// the canvas keeps the game's own size and the page scales it.
+bool WindowResizable();
+
+// The arguments as UTF-8, whatever the system's code page.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+}  // namespace dv::os
