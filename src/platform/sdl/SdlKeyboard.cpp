@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "platform/Error.h"
+#include "platform/sdl/SdlGamepads.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeyTable.h"
 
@@ -16,13 +17,20 @@ SdlKeyboard::KeySource SdlKeyboard::SdlKeySource() {
     };
 }
 
-SdlKeyboard::SdlKeyboard(const SdlHost& host) : SdlKeyboard(host.Window()) {}
+SdlKeyboard::SdlKeyboard(const SdlHost& host)
+    : SdlKeyboard(host.Window(), SdlKeySource(), std::make_unique<SdlGamepads>()) {}
 
-SdlKeyboard::SdlKeyboard(SDL_Window* window, KeySource source) : window_(window), source_(std::move(source)) {}
+SdlKeyboard::SdlKeyboard(SDL_Window* window, KeySource source, std::unique_ptr<SdlGamepads> pads)
+    : window_(window), source_(std::move(source)), pads_(std::move(pads)) {}
+
+SdlKeyboard::~SdlKeyboard() = default;
 
 void SdlKeyboard::Acquire() {
     if (window_ == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         throw Error(err::InputDeviceFailed, "Tastiera non disponibile: il sistema video non è avviato.");
+    }
+    if (pads_) {
+        pads_->Open();
     }
 }
 
@@ -39,6 +47,9 @@ void SdlKeyboard::GetDeviceStateKeyboard(KeyboardState& state) {
         if (entry.scancode < count && keys[entry.scancode] != 0) {
             state[static_cast<std::size_t>(entry.dik)] = 0x80;
         }
+    }
+    if (pads_) {
+        pads_->AddPressed(state);
     }
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // The keyboard on SDL2, reported in DirectInput key codes (DIK numbering,
-// see SdlKeyTable.h).
+// see SdlKeyTable.h), with the game controllers' buttons read as keys too.
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "platform/Keyboard.h"
+#include "platform/sdl/SdlGamepads.h"
 
 struct SDL_Window;
 
@@ -22,18 +24,25 @@ public:
     };
     static KeySource SdlKeySource();
 
+    // The keyboard and every game controller.
     explicit SdlKeyboard(const SdlHost& host);
-    explicit SdlKeyboard(SDL_Window* window, KeySource source = SdlKeySource());
+    explicit SdlKeyboard(SDL_Window* window, KeySource source = SdlKeySource(),
+                         std::unique_ptr<SdlGamepads> pads = nullptr);
+    ~SdlKeyboard() override;
+    SdlKeyboard(const SdlKeyboard&) = delete;
+    SdlKeyboard& operator=(const SdlKeyboard&) = delete;
 
     // Throws dv::Error (err::InputDeviceFailed) unless SDL's video is up.
+    // Controllers are opened here; without them the keyboard still plays.
     void Acquire() override;
-    // Keys count only while the game's window has the keyboard focus, so
-    // typing into another program never reaches the game.
+    // Keys and controllers count only while the game's window has the
+    // keyboard focus, so typing into another program never reaches the game.
     void GetDeviceStateKeyboard(KeyboardState& state) override;
 
 private:
     SDL_Window* window_;
     KeySource source_;
+    std::unique_ptr<SdlGamepads> pads_;
 };
 
 }  // namespace dv::sdl
