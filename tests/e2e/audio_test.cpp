@@ -229,12 +229,12 @@ TEST(Audio, EffectsFallSilentWhileAnotherWindowHasTheFocus) {
         FirstLine(desktop.Out("timeout 10 xdotool search --sync --onlyvisible --classname '^dvother$'"));
     ASSERT_FALSE(other.empty());
     std::system(("cd '" + dir.Path().string() + "' && (DISPLAY=" + desktop.Display() +
-                 " SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + (dir / "audio.raw").string() + "' '" +
-                 (OutDir / "dravo-vantle").string() + "' --windowed --replay two-locks.txt --ticks " +
-                 std::to_string(kTicks) + " >out.txt 2>err.txt; echo $? >status) &")
+                 " SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + (dir / "audio.raw").string() + "' " +
+                 Game.Command() + " --windowed --replay two-locks.txt --ticks " + std::to_string(kTicks) +
+                 " >out.txt 2>err.txt; echo $? >status) &")
                     .c_str());
     const std::string game =
-        FirstLine(desktop.Out("timeout 20 xdotool search --sync --onlyvisible --classname '^dravo-vantle$'"));
+        FirstLine(desktop.Out("timeout 20 xdotool search --sync --onlyvisible --classname '^" + Game.WindowClass() + "$'"));
     ASSERT_FALSE(game.empty()) << dir.Read("err.txt");
     const auto shown = std::chrono::steady_clock::now();
 

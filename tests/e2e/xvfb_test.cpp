@@ -4,8 +4,10 @@
 
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <chrono>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <thread>
 
 #include "Desktop.h"
@@ -121,6 +123,56 @@ TEST(Window, KeysFromXdotoolPlayTheGameAndTheRecordingReplaysExactly) {
               0)
         << dir.Read("stderr.txt");
     EXPECT_EQ(nlohmann::json::parse(dir.Read("replayed.json")), live);
+}
+
+// The window manager and the taskbar read the window's icon from the
+// window itself: the program sets the game's own, not SDL's.
+TEST(Window, CarriesTheGameIcon) {
+    if (!Have("Xvfb") || !Have("xdotool") || !Have("xprop")) {
+        GTEST_SKIP() << "needs Xvfb, xdotool and xprop (scripts/install-deps installs them)";
+    }
+    WorkDir dir;
+    const Desktop x(dir, false);
+    ASSERT_TRUE(x.Ready()) << "Xvfb did not start";
+    std::system(("(cd '" + dir.Path().string() + "' && DISPLAY=" + x.Display() + " SDL_AUDIODRIVER=dummy " +
+                 Game.Command() + " --windowed --ticks 300 >out.txt 2>err.txt; echo $? >status) &")
+                    .c_str());
+    const std::string wid = FirstLine(
+        x.Out("timeout 20 xdotool search --sync --onlyvisible --classname '^" + Game.WindowClass() + "$'"));
+    ASSERT_FALSE(wid.empty()) << dir.Read("err.txt");
+    // "_NET_WM_ICON = width, height, then ARGB pixels row by row"
+    std::string icon = x.Out("xprop -notype -id " + wid + " 32c _NET_WM_ICON");
+    for (int i = 0; i < 50 && dir.Read("status").empty(); ++i) {
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_EQ(dir.Read("status"), "0\n") << dir.Read("err.txt");
+    ASSERT_NE(icon.find('='), std::string::npos) << "no icon on the window: " << icon;
+    std::replace(icon.begin(), icon.end(), ',', ' ');
+    std::istringstream values(icon.substr(icon.find('=') + 1));
+    unsigned long width = 0;
+    unsigned long height = 0;
+    values >> width >> height;
+
+    SDL_Surface* png = IMG_Load((std::filesystem::path(DV_BUILD_DIR) / "icons/hicolor/48x48/apps/dravo-vantle.png").c_str());
+    ASSERT_NE(png, nullptr) << IMG_GetError();
+    SDL_Surface* drawn = SDL_ConvertSurfaceFormat(png, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(png);
+    ASSERT_NE(drawn, nullptr);
+    EXPECT_EQ(width, static_cast<unsigned long>(drawn->w));
+    EXPECT_EQ(height, static_cast<unsigned long>(drawn->h));
+    int differing = 0;
+    for (int y = 0; y < drawn->h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(drawn->pixels) +
+                                                                 y * drawn->pitch);
+        for (int px = 0; px < drawn->w; ++px) {
+            unsigned long argb = 0;
+            values >> argb;
+            differing += argb != row[px] ? 1 : 0;
+        }
+    }
+    SDL_FreeSurface(drawn);
+    EXPECT_TRUE(values) << "fewer pixels than the icon has";
+    EXPECT_EQ(differing, 0) << "the window's icon is not the game's";
 }
 
 }  // namespace
