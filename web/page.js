@@ -125,6 +125,7 @@
 
   let started = false;
   let over = false;
+  let lastFrame = null;
   let ready = false;
   let args = ['--windowed'];
 
@@ -224,6 +225,17 @@
         show('failed', true);
       });
     },
-    onExit: ended,
+    // SDL empties the canvas as it closes; the game's last frame stays.
+    onRunFinishing: () => {
+      lastFrame = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
+    },
+    onExit: (status) => {
+      if (lastFrame) {
+        canvas.width = lastFrame.width;
+        canvas.height = lastFrame.height;
+        canvas.getContext('2d').putImageData(lastFrame, 0, 0);
+      }
+      ended(status);
+    },
   };
 })();

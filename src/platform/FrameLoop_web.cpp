@@ -21,6 +21,13 @@ constexpr std::chrono::nanoseconds kFastBudgetNode = std::chrono::milliseconds(2
 
 EM_JS(int, dv_under_node, (), { return ENVIRONMENT_IS_NODE ? 1 : 0; });
 
+// The page keeps the last frame: SDL empties the canvas when it closes.
+EM_JS(void, dv_run_finishing, (), {
+    if (Module['onRunFinishing']) {
+        Module['onRunFinishing']();
+    }
+});
+
 bool UnderNode() {
     return dv_under_node() != 0;
 }
@@ -31,6 +38,7 @@ void Frame(void* arg) {
         return;
     }
     emscripten_cancel_main_loop();
+    dv_run_finishing();
     const int status = run->Finish();
     delete run;
     // The page learns of the end through Module.onExit; Node.js exits with

@@ -1,0 +1,140 @@
+// What the browser tests share: a static server for the built page (with the
+// replays and golden frames beside it), the system's Chromium driven by
+// Playwright, and ways to read the page's canvas and console.
+'use strict';
+
+const fs = require('node:fs');
+const http = require('node:http');
+const path = require('node:path');
+const { chromium } = require('playwright-core');
+
+const root = path.resolve(__dirname, '../..');
+const pageDir = process.env.DV_WEB_DIR || path.join(root, 'build/web');
+const fixtures = path.join(root, 'tests/e2e');
+
+const types = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.png': 'image/png', '.json': 'application/json', '.txt': 'text/plain',
+};
+
+// Serves build/web at /, and the end-to-end replays at /replays/, as any
+// static web server would.
+function serve() {
+  const mounts = [['/replays/', path.join(fixtures, 'replays')], ['/', pageDir]];
+  const server = http.createServer((req, res) => {
+    const url = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    const [prefix, dir] = mounts.find(([p]) => url.startsWith(p));
+    let file = path.join(dir, url.slice(prefix.length));
+    if (!file.startsWith(dir)) {
+      res.writeHead(403).end();
+      return;
+    }
+    if (url.endsWith('/')) {
+      file = path.join(file, 'index.html');
+    }
+    fs.readFile(file, (err, data) => {
+      if (err) {
+        res.writeHead(404).end();
+        return;
+      }
+      res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+      res.end(data);
+    });
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// Debian's Chromium, never a downloaded one.
+function launch() {
+  return chromium.launch({
+    executablePath: process.env.DV_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync'],
+  });
+}
+
+// A page whose console, page errors and failed requests are collected, and
+// whose canvas drawing is counted (SDL's software frames arrive through
+// putImageData on the canvas's 2-D context).
+async function openPage(browser, server, query = '') {
+  const context = await browser.newContext({ viewport: { width: 1000, height: 760 } });
+  const page = await context.newPage();
+  const log = { console: [], errors: [], failed: [] };
+  page.on('console', (m) => log.console.push({ type: m.type(), text: m.text() }));
+  page.on('pageerror', (e) => log.errors.push(String(e)));
+  page.on('requestfailed', (r) => log.failed.push(r.url()));
+  page.on('response', (r) => {
+    if (r.status() >= 400) {
+      log.failed.push(r.url() + ' ' + r.status());
+    }
+  });
+  await page.addInitScript(() => {
+    window.dvFrames = [];
+    const put = CanvasRenderingContext2D.prototype.putImageData;
+    CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+      if (this.canvas.id === 'canvas') {
+        window.dvFrames.push(performance.now());
+      }
+      return put.apply(this, args);
+    };
+  });
+  const { port } = server.address();
+  await page.goto(`http://127.0.0.1:${port}/${query}`);
+  return { page, log, context };
+}
+
+async function startGame(page) {
+  await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
+  await page.click('#start');
+}
+
+// The first console line starting with `prefix`, waited for.
+async function consoleLine(page, log, prefix, timeout = 120000) {
+  const deadline = Date.now() + timeout;
+  for (;;) {
+    const line = log.console.find((m) => m.text.startsWith(prefix));
+    if (line) {
+      return line.text;
+    }
+    if (Date.now() > deadline) {
+      throw new Error(`no console line "${prefix}" within ${timeout} ms; console: ` +
+        JSON.stringify(log.console.slice(-10)));
+    }
+    await page.waitForTimeout(100);
+  }
+}
+
+// The canvas beside a PNG picture (its bytes), as the native golden-frame
+// test measures: mean difference per channel, and the share of pixels off by
+// more than 24 in some channel.
+function compareWithPicture(page, png) {
+  const golden = 'data:image/png;base64,' + png.toString('base64');
+  return page.evaluate(async (src) => {
+    const img = new Image();
+    img.src = src;
+    await img.decode();
+    const ref = document.createElement('canvas');
+    ref.width = 800;
+    ref.height = 600;
+    const refCtx = ref.getContext('2d');
+    refCtx.drawImage(img, 0, 0);
+    const a = document.getElementById('canvas').getContext('2d').getImageData(0, 0, 800, 600).data;
+    const b = refCtx.getImageData(0, 0, 800, 600).data;
+    let sum = 0;
+    let changed = 0;
+    for (let i = 0; i < a.length; i += 4) {
+      let worst = 0;
+      for (let c = 0; c < 3; ++c) {
+        const d = Math.abs(a[i + c] - b[i + c]);
+        sum += d;
+        worst = Math.max(worst, d);
+      }
+      changed += worst > 24 ? 1 : 0;
+    }
+    const pixels = 800 * 600;
+    return { width: img.width, height: img.height, mean: sum / (pixels * 3), changedShare: changed / pixels };
+  }, golden);
+}
+
+module.exports = { root, fixtures, serve, launch, openPage, startGame, consoleLine, compareWithPicture };

@@ -1,0 +1,219 @@
+// The game's web page in the system's Chromium: loading, the start overlay,
+// drawing, sound, keys, the ending page, and replays whose end state and
+// last frame match the Linux build's.
+//
+//   cd tests/web && npm ci && node --test
+//
+// DV_WEB_DIR names the built page (default build/web); DV_NATIVE_DIR the
+// native build's output folder (default build/default/out) whose program
+// gives the reference dumps.
+'use strict';
+
+const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { after, before, test } = require('node:test');
+
+const h = require('./harness');
+
+const nativeDir = process.env.DV_NATIVE_DIR || path.join(h.root, 'build/default/out');
+
+let server;
+let browser;
+before(async () => {
+  server = await h.serve();
+  browser = await h.launch();
+});
+after(async () => {
+  await browser.close();
+  server.close();
+});
+
+function cleanLog(log) {
+  const errors = log.console.filter((m) => m.type === 'error').map((m) => m.text);
+  assert.deepEqual(errors, [], 'console errors');
+  assert.deepEqual(log.errors, [], 'page errors');
+  assert.deepEqual(log.failed, [], 'failed requests');
+}
+
+// The game reads the keyboard once per 10 ms tick: a key is held a little
+// longer than that, as a player's finger does (a held arrow repeats only
+// after 0.15 s).
+async function tap(page, key) {
+  await page.keyboard.down(key);
+  await page.waitForTimeout(60);
+  await page.keyboard.up(key);
+}
+
+// The end-of-run dump the page prints, as JSON.
+async function pageDump(page, log) {
+  const line = await h.consoleLine(page, log, 'dump-state: ');
+  return JSON.parse(line.slice('dump-state: '.length));
+}
+
+// The Linux build's dump for the same flags, and its --screenshot of tick
+// `shot` when asked for.
+function nativeRun(args, shot) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-web-'));
+  try {
+    fs.symlinkSync(path.join(nativeDir, 'texture'), path.join(dir, 'texture'));
+    const extra = shot ? ['--screenshot', `${shot}:shot.png`] : [];
+    execFileSync(path.join(nativeDir, 'dravo-vantle'),
+      ['--headless', '--fast', ...args, '--dump-state', 'dump.json', ...extra],
+      { cwd: dir, env: { ...process.env, SDL_AUDIODRIVER: 'dummy', SDL_VIDEODRIVER: 'dummy' } });
+    return {
+      dump: JSON.parse(fs.readFileSync(path.join(dir, 'dump.json'), 'utf8')),
+      picture: shot ? fs.readFileSync(path.join(dir, 'shot.png')) : null,
+    };
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+test('the page loads cleanly, and the intro is drawn and animates only after the start click', async () => {
+  const { page, log, context } = await h.openPage(browser, server);
+  await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
+  assert.equal(await page.textContent('#percent'), '100%');
+  assert.match(await page.textContent('#start'), /Fai clic o premi un tasto per giocare/);
+  await page.waitForTimeout(300);
+  assert.equal(await page.evaluate(() => window.dvFrames.length), 0, 'nothing drawn before the start');
+
+  await page.click('#start');
+  const pixels = () => page.evaluate(() => {
+    const d = document.getElementById('canvas').getContext('2d').getImageData(0, 0, 800, 600).data;
+    let lit = 0;
+    let hash = 0;
+    for (let i = 0; i < d.length; i += 4) {
+      lit += d[i] + d[i + 1] + d[i + 2] > 60 ? 1 : 0;
+      hash = (hash * 31 + d[i] + 7 * d[i + 1] + 13 * d[i + 2]) | 0;
+    }
+    return { lit, hash };
+  });
+  // The intro fades in from black over its first second and a half.
+  await page.waitForFunction(() => window.dvFrames.length >= 10, null, { timeout: 10000 });
+  const early = await pixels();
+  await page.waitForFunction(() => window.dvFrames.length >= 100, null, { timeout: 10000 });
+  const late = await pixels();
+  assert.notEqual(early.hash, late.hash, 'the intro moves');
+  assert.ok(late.lit > 800 * 600 / 4, `the intro lights the canvas (${late.lit} pixels)`);
+  assert.ok(late.lit > early.lit, 'the intro fades in');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas', 'the canvas has the keys');
+
+  // However the window is sized, the canvas keeps the game's pixels and its
+  // aspect.
+  await page.setViewportSize({ width: 700, height: 900 });
+  await page.waitForTimeout(200);
+  const size = await page.evaluate(() => {
+    const c = document.getElementById('canvas');
+    const r = c.getBoundingClientRect();
+    return { w: c.width, h: c.height, cssW: r.width, cssH: r.height };
+  });
+  assert.equal(size.w, 800);
+  assert.equal(size.h, 600);
+  assert.ok(Math.abs(size.cssW / size.cssH - 4 / 3) < 0.01, `aspect kept: ${size.cssW}x${size.cssH}`);
+  assert.ok(size.cssW <= 700);
+  cleanLog(log);
+  await context.close();
+});
+
+test('after the start click the audio context runs and pulls the game\'s sound', async () => {
+  const { page, log, context } = await h.openPage(browser, server);
+  await h.startGame(page);
+  await page.waitForFunction(() => Module.SDL2 && Module.SDL2.audio && Module.SDL2.audio.scriptProcessorNode,
+    null, { timeout: 10000 });
+  const pulled = await page.evaluate(async () => {
+    const node = Module.SDL2.audio.scriptProcessorNode;
+    const pull = node.onaudioprocess;
+    let calls = 0;
+    node.onaudioprocess = (e) => {
+      calls += 1;
+      pull(e);
+    };
+    const t0 = Module.SDL2.audioContext.currentTime;
+    await new Promise((resolve) => setTimeout(resolve, 1000));
+    return { state: Module.SDL2.audioContext.state, calls, advanced: Module.SDL2.audioContext.currentTime - t0 };
+  });
+  assert.equal(pulled.state, 'running');
+  assert.ok(pulled.calls > 0, 'the audio callback is pulled');
+  assert.ok(pulled.advanced > 0.5, `audio time advances (${pulled.advanced} s in 1 s)`);
+  cleanLog(log);
+  await context.close();
+});
+
+test('keys pressed on the canvas start a game and move the falling piece, and never scroll the page', async () => {
+  // Two short runs in real time: Space starts a game in both, the second
+  // also moves the piece left twice.
+  const run = async (moves) => {
+    const { page, log, context } = await h.openPage(browser, server, '?ticks=250&dump-state');
+    await page.evaluate(() => {
+      window.dvKeys = [];
+      window.addEventListener('keydown', (e) => window.dvKeys.push([e.code, e.defaultPrevented]));
+    });
+    await h.startGame(page);
+    await page.waitForTimeout(300);
+    await tap(page, 'Space');
+    await page.waitForTimeout(300);
+    for (let i = 0; i < moves; ++i) {
+      await tap(page, 'ArrowLeft');
+      await page.waitForTimeout(200);
+    }
+    await tap(page, 'ArrowDown');
+    const dump = await pageDump(page, log);
+    const keys = await page.evaluate(() => window.dvKeys);
+    const scrolled = await page.evaluate(() => window.scrollY + document.documentElement.scrollTop);
+    cleanLog(log);
+    await context.close();
+    return { dump, keys, scrolled };
+  };
+  const still = await run(0);
+  const moved = await run(2);
+  assert.equal(still.dump.GameState, 1, 'Space started a game');
+  assert.equal(moved.dump.GameState, 1);
+  assert.equal(moved.dump.PieceX, still.dump.PieceX - 2, 'two steps left');
+  for (const [code, prevented] of moved.keys) {
+    assert.ok(prevented, `${code} reached the game only`);
+  }
+  assert.equal(moved.scrolled, 0);
+});
+
+test('answering yes to the quit question ends the game with the page saying so', async () => {
+  const { page, log, context } = await h.openPage(browser, server);
+  await h.startGame(page);
+  await page.waitForTimeout(500);
+  await tap(page, 'Escape');
+  await page.waitForTimeout(300);
+  await tap(page, 'KeyS');
+  await page.waitForSelector('#ended:not([hidden])', { timeout: 10000 });
+  assert.match(await page.textContent('#ended'), /La partita è finita/);
+  assert.equal(await page.evaluate(() => window.dvExitStatus), 0);
+  cleanLog(log);
+  await context.close();
+});
+
+test('a replay in the page ends in the Linux build\'s state', async () => {
+  const { page, log, context } = await h.openPage(browser, server, '?replay=replays/regression.txt&fast&dump-state');
+  await h.startGame(page);
+  const dump = await pageDump(page, log);
+  const expected = JSON.parse(fs.readFileSync(path.join(h.fixtures, 'expected/regression.json'), 'utf8'));
+  assert.deepEqual(dump, expected);
+  cleanLog(log);
+  await context.close();
+});
+
+test('a replay stopped at a play frame leaves the Linux build\'s state and picture', async () => {
+  const { page, log, context } = await h.openPage(browser, server,
+    '?replay=replays/regression.txt&fast&ticks=1140&dump-state');
+  await h.startGame(page);
+  const dump = await pageDump(page, log);
+  const replay = path.join(h.fixtures, 'replays/regression.txt');
+  const linux = nativeRun(['--replay', replay, '--ticks', '1140'], 1140);
+  assert.deepEqual(dump, linux.dump);
+  const d = await h.compareWithPicture(page, linux.picture);
+  assert.equal(d.width, 800);
+  assert.ok(d.mean < 1.5 && d.changedShare < 0.005,
+    `mean difference ${d.mean} per channel, ${d.changedShare * 100}% of pixels changed`);
+  cleanLog(log);
+  await context.close();
+});
