@@ -58,9 +58,11 @@ int RoundToPixel(float v) {
 // texel, so a magnified one would show its texels as blocks. It is drawn
 // instead from a copy already scaled up with linear filtering to the nearest
 // quarter of its scale: the blocks are then at most a fraction of a pixel
-// bigger than the pixels. Copies stay below this side, keeping a wild scale
-// from filling the memory.
+// bigger than the pixels. So that wild scales cannot fill the memory, a copy
+// is at most MagnifiedSideLimit pixels a side, and a picture keeps at most
+// MagnifiedCopiesLimit copies (a bursting cell goes through ten).
 constexpr int MagnifiedSideLimit = 1024;
+constexpr std::size_t MagnifiedCopiesLimit = 24;
 
 int QuarterSteps(float scale, int side) {
     const float wanted = std::round(std::fabs(scale) * 4.0F);
@@ -357,6 +359,9 @@ void SdlRenderDevice::SpriteBegin() {
     }
     inSprite_ = true;
 }
+    if (t.magnified.size() >= MagnifiedCopiesLimit) {
+        t.magnified.erase(t.magnified.begin());
+    }
 
 void SdlRenderDevice::SpriteEnd() {
     RequireSprite("SpriteEnd");
