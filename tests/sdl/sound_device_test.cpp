@@ -236,5 +236,58 @@ TEST(SdlSoundDevice, ClosesTheMixerWhenDestroyed) {
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
+void SendFocus(Uint32 windowId, SDL_WindowEventID change) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = windowId;
+    e.window.event = static_cast<Uint8>(change);
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+    SDL_FlushEvent(SDL_WINDOWEVENT);  // whoever drains the queue, the device has seen it
+}
+
+TEST(SdlSoundDevice, EffectsFallSilentWithoutTheFocusWhileTheMusicPlaysOn) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    SDL_Window* window = SDL_CreateWindow("focus", 0, 0, 80, 60, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    const Uint32 id = SDL_GetWindowID(window);
+    TempDir dir;
+    {
+        SdlSoundDevice device(window);
+        device.Create();
+        const SoundBufferId soundA = device.CreateSoundBufferFromFile(WriteWav(dir.Path() / "A.WAV", 44100));
+        const int a = device.ChannelOf(soundA);
+        ASSERT_EQ(SDL_GetKeyboardFocus(), nullptr);
+        EXPECT_EQ(Mix_Volume(a, -1), 0) << "no window has the focus yet";
+        constexpr int music = 77;  // what the music player set, whatever it is
+        Mix_VolumeMusic(music);
+
+        SendFocus(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+        EXPECT_EQ(Mix_Volume(a, -1), MIX_MAX_VOLUME);
+        const int b = device.ChannelOf(device.CreateSoundBufferFromFile(WriteWav(dir.Path() / "B.WAV", 44100)));
+        EXPECT_EQ(Mix_Volume(b, -1), MIX_MAX_VOLUME);
+        device.Play(soundA);
+
+        SendFocus(id + 1, SDL_WINDOWEVENT_FOCUS_LOST);  // another window's business
+        EXPECT_EQ(Mix_Volume(a, -1), MIX_MAX_VOLUME);
+        SendFocus(id, SDL_WINDOWEVENT_FOCUS_LOST);
+        EXPECT_EQ(Mix_Volume(a, -1), 0);
+        EXPECT_EQ(Mix_Volume(b, -1), 0);
+        EXPECT_EQ(Mix_Playing(a), 1) << "a silenced sound goes on playing";
+        EXPECT_EQ(Mix_VolumeMusic(-1), music);
+        SendFocus(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+        EXPECT_EQ(Mix_Volume(b, -1), MIX_MAX_VOLUME);
+        EXPECT_EQ(Mix_VolumeMusic(-1), music);
+    }
+    {
+        // Headless there is no window, and nothing to lose the focus to.
+        SdlSoundDevice headless;
+        headless.Create();
+        const int c = headless.ChannelOf(headless.CreateSoundBufferFromFile(WriteWav(dir.Path() / "C.WAV", 100)));
+        EXPECT_EQ(Mix_Volume(c, -1), MIX_MAX_VOLUME);
+    }
+    SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 }  // namespace
 }  // namespace dv::sdl
