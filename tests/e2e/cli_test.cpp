@@ -43,7 +43,8 @@ TEST(CommandLine, BadNumbersAreRefusedInWords) {
     }
     // The largest count is still a count; the replay quits at tick 20.
     std::ofstream(dir / "quit.txt") << "10 1\n12\n20 31\n";
-    EXPECT_EQ(dir.Run("--headless --fast --replay quit.txt --ticks 18446744073709551615"), 0) << dir.Read("stderr.txt");
+    EXPECT_EQ(dir.Run("--headless --fast --replay quit.txt --ticks 18446744073709551615"), 0)
+        << dir.Read("stderr.txt");
 }
 
 TEST(CommandLine, AMalformedReplayIsRefusedBeforeAnythingRuns) {

@@ -416,5 +416,39 @@ TEST(LetterboxRect, KeepsTheAspectAndCentres) {
     EXPECT_TRUE(same(LetterboxRect(800, 600, 0, 300), {0, 0, 0, 0}));
 }
 
+// Present paints the bars and the picture and nothing twice: every window
+// pixel is the picture's or black, whatever the window held before (a new
+// window surface may hold anything).
+TEST_F(RenderDeviceTest, ALetterboxedWindowIsThePictureBetweenBlackBars) {
+    for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{800, 1000}, std::pair{1000, 600}}) {
+        Open(w, h);
+        ClearTo(0xFFFFFFFF);
+        SDL_Surface* window = SDL_GetWindowSurface(window_);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        ASSERT_EQ(window->format->BytesPerPixel, 4);
+        ASSERT_EQ(SDL_FillRect(window, nullptr, SDL_MapRGB(window->format, 255, 0, 255)), 0);
+        device_->Present();
+
+        const SDL_Rect frame = LetterboxRect(W, H, w, h);
+        int wrong = 0;
+        ASSERT_EQ(SDL_LockSurface(window), 0);
+        for (int y = 0; y < h; ++y) {
+            const auto* bytes = static_cast<const Uint8*>(window->pixels) + y * window->pitch;
+            const auto* row = reinterpret_cast<const Uint32*>(bytes);
+            for (int x = 0; x < w; ++x) {
+                Uint8 r = 0;
+                Uint8 g = 0;
+                Uint8 b = 0;
+                SDL_GetRGB(row[x], window->format, &r, &g, &b);
+                const bool inside = x >= frame.x && x < frame.x + frame.w && y >= frame.y && y < frame.y + frame.h;
+                const Uint8 expected = inside ? 255 : 0;
+                wrong += (r != expected || g != expected || b != expected) ? 1 : 0;
+            }
+        }
+        SDL_UnlockSurface(window);
+        EXPECT_EQ(wrong, 0) << w << "x" << h;
+    }
+}
+
 }  // namespace
 }  // namespace dv::sdl::test

@@ -256,8 +256,19 @@ void SdlRenderDevice::Present() {
     Check(SDL_GetRendererOutputSize(r, &outW, &outH), "Impossibile leggere le dimensioni della finestra");
     const SDL_Rect frame = LetterboxRect(width_, height_, outW, outH);
     if (frame.w != outW || frame.h != outH) {
+        // Only the bars: the picture covers the rest, and on the software
+        // renderer clearing a whole desktop-sized window every frame cost a
+        // tenth of the letterboxed present.
+        const SDL_Rect bars[] = {{0, 0, outW, frame.y},
+                                 {0, frame.y + frame.h, outW, outH - frame.y - frame.h},
+                                 {0, frame.y, frame.x, frame.h},
+                                 {frame.x + frame.w, frame.y, outW - frame.x - frame.w, frame.h}};
         Check(SDL_SetRenderDrawColor(r, 0, 0, 0, 255), "Impossibile impostare il colore delle bande");
-        Check(SDL_RenderClear(r), "Impossibile disegnare le bande nere");
+        for (const SDL_Rect& bar : bars) {
+            if (bar.w > 0 && bar.h > 0) {
+                Check(SDL_RenderFillRect(r, &bar), "Impossibile disegnare le bande nere");
+            }
+        }
     }
     if (frame.w > 0 && frame.h > 0) {
         Check(SDL_RenderCopy(r, target_.get(), nullptr, &frame), "Impossibile copiare il fotogramma sulla finestra");
@@ -348,6 +359,9 @@ SDL_Texture* SdlRenderDevice::MagnifiedCopy(Texture& t, int quartersX, int quart
     const int copied = SDL_RenderCopy(r, t.texture.get(), nullptr, nullptr);
     Check(SDL_SetRenderTarget(r, target_.get()), "Impossibile disegnare sulla superficie di disegno");
     Check(copied, "Impossibile ingrandire la texture");
+    if (t.magnified.size() >= MagnifiedCopiesLimit) {
+        t.magnified.erase(t.magnified.begin());
+    }
     t.magnified.push_back(Magnified{quartersX, quartersY, std::move(copy)});
     return t.magnified.back().texture.get();
 }
@@ -359,9 +373,6 @@ void SdlRenderDevice::SpriteBegin() {
     }
     inSprite_ = true;
 }
-    if (t.magnified.size() >= MagnifiedCopiesLimit) {
-        t.magnified.erase(t.magnified.begin());
-    }
 
 void SdlRenderDevice::SpriteEnd() {
     RequireSprite("SpriteEnd");
