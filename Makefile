@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_JOBS ?= 2
 
-.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb windows windows-test clean
+.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb windows windows-test web web-serve web-test clean
 
 all: build
 
@@ -66,6 +66,20 @@ windows: build
 # The suites we have, run against that package under Wine.
 windows-test: windows
 	scripts/windows-tests
+
+# The game as a static web page in build/web, and the same program for Node.js
+# in build/web-node (WebAssembly libraries cached in ~/.cache/dravo-vantle).
+web: build
+	@./scripts/install-deps web
+	JOBS=$(JOBS) scripts/web-build
+
+# Serves build/web on a local port (WEB_PORT, default 8000) and prints the address.
+web-serve: web
+	scripts/web-serve
+
+# The end-to-end suites under Node.js, then the page in Chromium.
+web-test: web
+	scripts/web-tests
 
 clean:
 	rm -rf build

@@ -64,7 +64,12 @@ public:
         if (ec) {
             fs::copy_file(OutDir / Game.program, Executable());
         }
-        for (const char* sub : {"data", "sounds", "texture"}) {
+        // The bundled fonts, where the build has them, are part of the
+        // program folder too (the only fonts the web build can use).
+        for (const char* sub : {"data", "sounds", "texture", "fonts"}) {
+            if (!fs::exists(OutDir / sub)) {
+                continue;
+            }
             fs::create_directories(prog_ / sub);
             fs::create_directories(cwd_ / sub);
             for (const auto& entry : fs::directory_iterator(OutDir / sub)) {
