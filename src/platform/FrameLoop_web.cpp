@@ -28,13 +28,22 @@ EM_JS(void, dv_run_finishing, (), {
     }
 });
 
+// A page cannot read its processor time; the time spent inside the frame
+// callbacks is the game's share of the page's thread (see os_web.cpp).
+EM_JS(void, dv_count_busy, (double ms), {
+    Module['dvBusyMs'] = (Module['dvBusyMs'] || 0) + ms;
+});
+
 bool UnderNode() {
     return dv_under_node() != 0;
 }
 
 void Frame(void* arg) {
     auto* run = static_cast<SteppedRun*>(arg);
-    if (run->Step(kCatchUp, UnderNode() ? kFastBudgetNode : kFastBudget)) {
+    const double started = emscripten_get_now();
+    const bool more = run->Step(kCatchUp, UnderNode() ? kFastBudgetNode : kFastBudget);
+    dv_count_busy(emscripten_get_now() - started);
+    if (more) {
         return;
     }
     emscripten_cancel_main_loop();

@@ -3,8 +3,6 @@
 // its own file system in the page, the real ones under Node.js.
 #include <emscripten.h>
 
-#include <ctime>
-
 #include "platform/os/Os.h"
 
 namespace dv::os {
@@ -22,13 +20,14 @@ EM_JS(int, dv_program_directory, (char* out, int size), {
     return 1;
 });
 
-// Node.js knows its processor time; a page cannot ask.
-EM_JS(double, dv_node_cpu_seconds, (), {
+// Node.js knows its processor time. A page cannot ask: there the time spent
+// inside the game's frame callbacks stands in for it (FrameLoop_web.cpp).
+EM_JS(double, dv_cpu_seconds, (), {
     if (ENVIRONMENT_IS_NODE) {
         var used = process.cpuUsage();
         return (used.user + used.system) / 1e6;
     }
-    return -1;
+    return (Module['dvBusyMs'] || 0) / 1000;
 });
 
 }  // namespace
@@ -42,10 +41,7 @@ std::filesystem::path ProgramDirectory() {
 }
 
 double ProcessCpuSeconds() {
-    // In a page the C clock is the wall clock: the share it gives is the
-    // share of time the program held the browser's thread at most.
-    const double node = dv_node_cpu_seconds();
-    return node >= 0 ? node : static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+    return dv_cpu_seconds();
 }
 
 void UseParentConsole() {
