@@ -9,14 +9,21 @@
 namespace {
 
 // roff reads a backslash as an escape and a dot or quote opening a line as a
-// request; a dash that starts a word is a flag's and must stay a minus sign.
+// request. Every dash in a word that starts with one is a flag's and must
+// stay a minus sign, or "--dump-state" could not be copied from the page.
 std::string Roff(const std::string& text) {
     std::string out;
     char previous = ' ';
+    bool inFlag = false;
     for (const char c : text) {
+        if (c == '-' && (previous == ' ' || previous == '(')) {
+            inFlag = true;
+        } else if (c == ' ') {
+            inFlag = false;
+        }
         if (c == '\\') {
             out += "\\e";
-        } else if (c == '-' && (previous == ' ' || previous == '-' || previous == '(')) {
+        } else if (c == '-' && inFlag) {
             out += "\\-";
         } else if ((c == '.' || c == '\'') && out.empty()) {
             out += "\\&";
