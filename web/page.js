@@ -102,7 +102,8 @@
   // The desktop game leaves its window up until the player closes it; here
   // the message stays on the page.
   window.alert = (text) => {
-    failure = String(text).trim();
+    // SDL puts the window's caption before the message: the page has its own.
+    failure = String(text).replace(/^Dravo Vantle!\n\n/, '').trim();
     console.warn('dravo-vantle: ' + failure.replace(/\s+/g, ' '));
     over = true;
     hint('');

@@ -217,3 +217,37 @@ test('a replay stopped at a play frame leaves the Linux build\'s state and pictu
   cleanLog(log);
   await context.close();
 });
+
+test('a start-up failure shows the game\'s message on the page, not in a blocking alert', async () => {
+  // The page's data package with a letter in the piece file's first cell line.
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  const log = { console: [] };
+  page.on('console', (m) => log.console.push({ type: m.type(), text: m.text() }));
+  const dialogs = [];
+  page.on('dialog', (d) => {
+    dialogs.push(d.message());
+    d.dismiss();
+  });
+  const pieces = fs.readFileSync(path.join(h.root, 'data/PezziVantle.txt'));
+  await page.route('**/dravo-vantle.data', async (route) => {
+    const response = await route.fetch();
+    const data = Buffer.from(await response.body());
+    const at = data.indexOf(pieces);
+    assert.ok(at >= 0, 'the piece file is in the package');
+    const cell = at + pieces.indexOf('\n', pieces.indexOf('\n') + 1) + 1 + 2;
+    data[cell] = 'x'.charCodeAt(0);
+    await route.fulfill({ response, body: data });
+  });
+  const { port } = server.address();
+  await page.goto(`http://127.0.0.1:${port}/`);
+  await h.startGame(page);
+  await page.waitForSelector('#failed:not([hidden])', { timeout: 10000 });
+  const shown = await page.textContent('#failure');
+  assert.match(shown, /^-?\d+\s*\n/, 'the error number first');
+  assert.match(shown, /PezziVantle\.txt/, 'the file named');
+  assert.deepEqual(dialogs, []);
+  assert.ok(log.console.some((m) => m.text.startsWith('DEBUG.TXT: ') && m.text.includes('PezziVantle.txt')),
+    'DEBUG.TXT went to the console');
+  await context.close();
+});
