@@ -14,6 +14,22 @@ foreach(lib SDL2 SDL2_MIXER SDL2_TTF SDL2_IMAGE)
     endif()
 endforeach()
 
+# The game has its own main(), started by MinGW's runtime like any program:
+# SDL's header must not rename it, and SDL's WinMain wrapper stays out.
+# (sdl2.pc asks for -Dmain=SDL_main; the other three libraries bring that
+# and SDL2main along through their Requires: sdl2.)
+add_compile_definitions(SDL_MAIN_HANDLED)
+foreach(lib SDL2 SDL2_MIXER SDL2_TTF SDL2_IMAGE)
+    get_target_property(dv_libs PkgConfig::${lib} INTERFACE_LINK_LIBRARIES)
+    list(FILTER dv_libs EXCLUDE REGEX "SDL2main")
+    set_target_properties(PkgConfig::${lib} PROPERTIES INTERFACE_LINK_LIBRARIES "${dv_libs}")
+    get_target_property(dv_flags PkgConfig::${lib} INTERFACE_COMPILE_OPTIONS)
+    if(dv_flags)
+        list(FILTER dv_flags EXCLUDE REGEX "^-Dmain=")
+        set_target_properties(PkgConfig::${lib} PROPERTIES INTERFACE_COMPILE_OPTIONS "${dv_flags}")
+    endif()
+endforeach()
+
 # The two header-only libraries come from the build machine's Debian
 # packages. Only their own folders are exposed: /usr/include as a whole
 # would put the host's C headers in front of MinGW's.
@@ -36,7 +52,8 @@ set(DV_NATIVE_BUILD_DIR "" CACHE PATH "A native build whose out/ holds the gener
 # linked statically so nothing but system DLLs is needed, with the game's
 # icon and a version resource for Explorer and the taskbar.
 function(dv_windows_program target)
-    target_link_options(${target} PRIVATE -static -mwindows)
+    # Optimised like the native build; the debugging symbols stay out of the package.
+    target_link_options(${target} PRIVATE -static -mwindows -s)
     set(icon_png ${DV_NATIVE_BUILD_DIR}/icons/hicolor/256x256/apps/dravo-vantle.png)
     if(NOT EXISTS ${icon_png})
         message(FATAL_ERROR "${icon_png} is missing: build the native assets first (DV_NATIVE_BUILD_DIR)")

@@ -2,9 +2,12 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <limits>
 #include <string_view>
+
+#include "platform/os/Utf8Path.h"
 
 namespace dv {
 namespace {
@@ -30,7 +33,21 @@ void DeclareFlags(CLI::App& app, FlagValues& v) {
     app.set_help_flag("-h,--help", "Print this help and exit");
     RunOptions& o = v.options;
     // The validator's own name would be added to the argument's ("FILE:FILE").
-    const CLI::Validator existing = CLI::Validator(CLI::ExistingFile).description("");
+    // The arguments are UTF-8; CLI11's own file check would read the name
+    // in the system's code page, which is not UTF-8 everywhere.
+    const CLI::Validator existing(
+        [](std::string& name) -> std::string {
+            std::error_code ec;
+            const auto status = std::filesystem::status(PathFromUtf8(name), ec);
+            if (!std::filesystem::exists(status)) {
+                return "File does not exist: " + name;
+            }
+            if (std::filesystem::is_directory(status)) {
+                return "File is actually a directory: " + name;
+            }
+            return {};
+        },
+        "");
     app.add_flag("--headless", o.headless, "No window and no keyboard: keys come from --replay");
     app.add_flag("--windowed", o.windowed, "An 800x600 window instead of the full screen");
     app.add_option("--replay", v.replay, "Keys from a replay file (TICK CODE CODE ... per line)")
@@ -104,13 +121,13 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     };
     RunOptions& o = v.options;
     if (!v.replay.empty()) {
-        o.replay = v.replay;
+        o.replay = PathFromUtf8(v.replay);
     }
     if (!v.record.empty()) {
-        o.record = v.record;
+        o.record = PathFromUtf8(v.record);
     }
     if (!v.dump.empty()) {
-        o.dumpState = v.dump;
+        o.dumpState = PathFromUtf8(v.dump);
     }
     if (app.count("--ticks") > 0) {
         const WholeNumber ticks = ParseWholeFromOne(v.ticks);
@@ -125,7 +142,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         if (colon == std::string::npos || colon + 1 >= s.size() || !tick.value) {
             return refuse("--screenshot: TICK:FILE with TICK " + WholeNumberWanted(tick) + ", not '" + s + "'");
         }
-        o.screenshots.push_back(ScreenshotRequest{*tick.value, s.substr(colon + 1)});
+        o.screenshots.push_back(ScreenshotRequest{*tick.value, PathFromUtf8(s.substr(colon + 1))});
     }
     if (o.timedemo) {
         o.fast = true;

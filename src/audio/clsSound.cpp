@@ -29,7 +29,9 @@ void clsSound::LoadSounds() {
 }
 
 void clsSound::LoadBuffer(int slot, const char* fileName) {
-    buffers_[static_cast<std::size_t>(slot)] = device_.CreateSoundBufferFromFile(programDir_ / fileName);
+    // Named with the system's own separator, as a message about the file shows it.
+    buffers_[static_cast<std::size_t>(slot)] =
+        device_.CreateSoundBufferFromFile((programDir_ / fileName).make_preferred());
 }
 
 void clsSound::InitSoundTable() {

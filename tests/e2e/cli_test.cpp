@@ -77,7 +77,7 @@ TEST(CommandLine, AStartUpFailureIsLoggedShownAndEndsWithStatusOne) {
     std::filesystem::remove(dir / "texture");
     EXPECT_EQ(dir.Run("--headless --fast --ticks 10 --dump-state dump.json"), 1);
     EXPECT_NE(dir.Read("stderr.txt").find("53"), std::string::npos);
-    EXPECT_NE(dir.Read("DEBUG.TXT").find("texture/texBlu.bmp"), std::string::npos);
+    EXPECT_NE(dir.Read("DEBUG.TXT").find(AsProgramNamesRelative("texture/texBlu.bmp")), std::string::npos);
     const auto dump = nlohmann::json::parse(dir.Read("dump.json"));
     EXPECT_EQ(dump["ticks"], 0);
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "Binary.h"
+#include "Desktop.h"
 
 namespace dv::e2e {
 namespace {
@@ -50,9 +51,12 @@ Difference Compare(SDL_Surface* a, SDL_Surface* b) {
     return d;
 }
 
-void ExpectFrameLooksAsRecorded(const std::string& name, const std::string& args) {
+// `mode`: headless, or a window on the X display in `env`.
+void ExpectFrameLooksAsRecorded(const std::string& name, const std::string& args,
+                                const std::string& mode = "--headless",
+                                const std::string& env = "SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy") {
     WorkDir dir;
-    ASSERT_EQ(dir.Run("--headless --fast " + args + ".png"), 0) << dir.Read("stderr.txt");
+    ASSERT_EQ(dir.Run(mode + " --fast " + args + ".png", env), 0) << dir.Read("stderr.txt");
     const auto golden = FixtureDir / "golden" / (name + ".png");
     if (std::getenv("DV_UPDATE_GOLDEN") != nullptr) {
         std::filesystem::copy_file(dir / (name + ".png"), golden, std::filesystem::copy_options::overwrite_existing);
@@ -83,6 +87,21 @@ TEST(Golden, TheIntroCrossFade) {
 TEST(Golden, APlayFrameWithBurstingCellsLabelsAndTheLandingImage) {
     ExpectFrameLooksAsRecorded("play", "--replay '" + (FixtureDir / "replays" / "regression.txt").string() +
                                            "' --ticks 1140 --screenshot 1140:play");
+}
+
+// The same frame drawn in a window on a desktop, where the renderer is the
+// one a player gets rather than the dummy driver's.
+TEST(Golden, APlayFrameInAWindowLooksTheSame) {
+    if (!Have("Xvfb")) {
+        GTEST_SKIP() << "needs Xvfb (scripts/install-deps installs it)";
+    }
+    WorkDir desktopDir;
+    const Desktop x(desktopDir);
+    ASSERT_TRUE(x.Ready()) << "Xvfb or openbox did not start";
+    ExpectFrameLooksAsRecorded("play",
+                               "--replay '" + (FixtureDir / "replays" / "regression.txt").string() +
+                                   "' --ticks 1140 --screenshot 1140:play",
+                               "--windowed", "DISPLAY=" + x.Display() + " SDL_AUDIODRIVER=dummy");
 }
 
 }  // namespace

@@ -248,7 +248,7 @@ TEST_P(StartUpFailureInAWindow, ShowsTheMessageThenTheWindowStaysUntilClosed) {
                               << dir.Read("err.txt") << "windows:\n"
                               << desktop.Out("xwininfo -root -tree");
     const std::string log = ReadBytes(inst.Current() / "DEBUG.TXT");
-    EXPECT_NE(log.find(GetParam().name), std::string::npos) << log;
+    EXPECT_NE(log.find(AsProgramNamesRelative(GetParam().name)), std::string::npos) << log;
 
     desktop.X("xdotool windowactivate --sync " + box);
     desktop.Press("Return");
