@@ -160,7 +160,6 @@
     show('start', false);
     canvas.focus();
     focusHint();
-    window.dvStartedAt = performance.now();
     // Inside the click or key handler: the one moment sound may start.
     Module.callMain(args);
   }
@@ -183,6 +182,7 @@
         console.warn('dump-state: none written (' + e + ')');
       }
     }
+    // The program's exit status, for whoever watches the page (the tests).
     window.dvExitStatus = status;
     if (failure && status !== 0) {
       document.getElementById('failure').textContent = failure;

@@ -48,8 +48,13 @@ void Frame(void* arg) {
     }
     emscripten_cancel_main_loop();
     dv_run_finishing();
-    const int status = run->Finish();
-    delete run;
+    int status = 0;
+    {
+        // Gone before the exit, which unwinds no C++ frames: SDL closes its
+        // sound and window.
+        const std::unique_ptr<SteppedRun> done(run);
+        status = done->Finish();
+    }
     // The page learns of the end through Module.onExit; Node.js exits with
     // the status, its output flushed.
     emscripten_force_exit(status);
@@ -59,8 +64,8 @@ void Frame(void* arg) {
 
 int RunToEnd(std::unique_ptr<SteppedRun> run) {
     const bool paced = run->Paced();
-    // The run outlives main: with an infinite loop simulated, main's stack
-    // is abandoned, so nothing the frames use may live on it.
+    // The run outlives main, whose stack is abandoned when it hands control
+    // back to the browser: the last frame's callback deletes it.
     SteppedRun* owned = run.release();
     emscripten_set_main_loop_arg(Frame, owned, 0, 0);
     if (!paced && UnderNode()) {
