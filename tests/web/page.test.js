@@ -251,3 +251,25 @@ test('a start-up failure shows the game\'s message on the page, not in a blockin
     'DEBUG.TXT went to the console');
   await context.close();
 });
+
+test('after a stall (as after a hidden tab) the ticks restart from then, without a burst', async () => {
+  const { page, log, context } = await h.openPage(browser, server, '?ticks=300&tick-stats');
+  await h.startGame(page);
+  await page.waitForTimeout(1000);
+  // 1.5 s without a frame: the browser calls nothing back, as for a hidden tab.
+  await page.evaluate(() => {
+    const end = performance.now() + 1500;
+    while (performance.now() < end) {
+      // the page's thread is held
+    }
+  });
+  const line = await h.consoleLine(page, log, 'tick-stats: ');
+  const number = (name) => Number(new RegExp(`${name} ([0-9.]+) ms`).exec(line)[1]);
+  assert.ok(number('max lateness') > 1400, line);
+  // 300 ticks over about 4.5 s of wall time: the 150 missed ticks were
+  // dropped, not run in a burst (which would give 10 ms).
+  assert.ok(number('mean period') > 13, line);
+  assert.ok(number('p99 lateness') < 50, line);
+  cleanLog(log);
+  await context.close();
+});
