@@ -90,6 +90,17 @@
       } else {
         enterFullScreen();
       }
+      return;
+    }
+    // The game uses no function keys and no Ctrl or Cmd: those stay the
+    // browser's (reload, full screen, zoom), which SDL would otherwise stop.
+    if (/^F\d+$/.test(e.key) || e.ctrlKey || e.metaKey) {
+      e.stopPropagation();
+    }
+  }, true);
+  frame.addEventListener('keyup', (e) => {
+    if (/^F\d+$/.test(e.key) || e.ctrlKey || e.metaKey) {
+      e.stopPropagation();
     }
   }, true);
   for (const button of document.querySelectorAll('.again')) {
