@@ -69,7 +69,8 @@ TEST(Window, KeysFromXdotoolPlayTheGameAndTheRecordingReplaysExactly) {
                  Game.Command() +
                  " --windowed --record rec.txt --dump-state live.json >out.txt 2>err.txt; echo $? >status) &")
                     .c_str());
-    std::system(("DISPLAY=" + x.Display() + " timeout 20 xdotool search --sync --onlyvisible --name '^Dravo Vantle!$' >'" +
+    // A first start under Wine (its server and desktop too) can take many seconds.
+    std::system(("DISPLAY=" + x.Display() + " timeout 60 xdotool search --sync --onlyvisible --name '^Dravo Vantle!$' >'" +
                  (dir / "wid").string() + "' 2>/dev/null")
                     .c_str());
     std::string wid = dir.Read("wid");
