@@ -46,6 +46,8 @@
   }
   canvas.addEventListener('focus', focusHint);
   canvas.addEventListener('blur', focusHint);
+  // SDL stops the mouse's default actions on the canvas, focusing included.
+  canvas.addEventListener('mousedown', () => canvas.focus(), true);
 
   // Full screen shows the whole stage; where the browser allows it, the
   // keyboard is locked so that Escape reaches the game.

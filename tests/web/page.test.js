@@ -185,12 +185,21 @@ test('keys pressed on the canvas start a game and move the falling piece, and ne
   assert.equal(moved.scrolled, 0);
 });
 
-test('answering yes to the quit question ends the game with the page saying so', async () => {
+test('keys reach the game only while the canvas has the focus; yes to the quit question ends it with the page saying so', async () => {
   const { page, log, context } = await h.openPage(browser, server);
   await h.startGame(page);
   await page.waitForTimeout(500);
+  // Elsewhere on the page, Escape is not the game's.
+  await page.focus('#fullscreen');
+  await tap(page, 'Escape');
+  assert.match(await page.textContent('#hint'), /Fai clic sul gioco/);
+  await page.click('#canvas');
+  await page.waitForTimeout(200);
+  // "Vuoi veramente uscire?" asked now, not before: a second Escape here
+  // would already have answered it.
   await tap(page, 'Escape');
   await page.waitForTimeout(300);
+  assert.equal(await page.isVisible('#ended'), false);
   await tap(page, 'KeyS');
   await page.waitForSelector('#ended:not([hidden])', { timeout: 10000 });
   assert.match(await page.textContent('#ended'), /La partita è finita/);
