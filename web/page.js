@@ -243,6 +243,15 @@
     onRunFinishing: () => {
       lastFrame = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
     },
+    // A crash of the program itself (out of memory, say) must not leave a
+    // frozen picture without a word.
+    onAbort: (what) => {
+      console.error('dravo-vantle: ' + what);
+      over = true;
+      hint('');
+      document.getElementById('failure').textContent = 'Errore interno del gioco: ' + what;
+      show('failed', true);
+    },
     onExit: (status) => {
       if (lastFrame) {
         canvas.width = lastFrame.width;
