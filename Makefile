@@ -22,11 +22,16 @@ run: build
 test: build
 	ctest --test-dir build/default --output-on-failure -j$(CTEST_JOBS)
 
+# Under the sanitizers a window takes SDL's software renderer at once: the
+# render device would otherwise load the system's GL driver only to turn down
+# its processor-drawn rasteriser, and that driver, unloaded at exit, leaves
+# memory in globals that LeakSanitizer can neither trace nor suppress by name.
+# The plain test run still goes through that choice.
 check: deps
 	cmake --preset asan
 	cmake --build build/asan -j$(JOBS)
 	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 SDL_RENDER_DRIVER=software \
 		ctest --test-dir build/asan --output-on-failure -j$(CTEST_JOBS)
 	@if [ -x scripts/fuzz ]; then FUZZ_SECONDS=60 scripts/fuzz; fi
 
