@@ -27,18 +27,7 @@ dv_web_library(SDL2_MIXER libSDL2_mixer.a libSDL2.a)
 dv_web_library(SDL2_TTF libSDL2_ttf.a libfreetype.a libSDL2.a)
 dv_web_library(SDL2_IMAGE libSDL2_image.a libSDL2.a)
 
-set(dv_web_headers ${CMAKE_BINARY_DIR}/web-headers)
-file(MAKE_DIRECTORY ${dv_web_headers})
-foreach(dir nlohmann CLI)
-    if(NOT EXISTS /usr/include/${dir})
-        message(FATAL_ERROR "/usr/include/${dir} is missing: run scripts/install-deps")
-    endif()
-    file(CREATE_LINK /usr/include/${dir} ${dv_web_headers}/${dir} SYMBOLIC)
-endforeach()
-add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
-set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${dv_web_headers})
-add_library(CLI11::CLI11 INTERFACE IMPORTED)
-set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${dv_web_headers})
+include(${CMAKE_CURRENT_LIST_DIR}/header-only.cmake)
 
 # The generated pictures, sounds, music and icon are the native build's:
 # the generator is a host tool, and its output is the same bytes anywhere.
