@@ -52,7 +52,7 @@ public:
         }
     }
     ~Desktop() {
-        for (const char* pid : {"openbox.pid", "xvfb.pid"}) {
+        for (const char* pid : {"xmessage.pid", "openbox.pid", "xvfb.pid"}) {
             const std::string id = FirstLine(dir_.Read(pid));
             if (!id.empty()) {
                 std::system(("kill " + id + " 2>/dev/null").c_str());
@@ -82,6 +82,18 @@ public:
         std::this_thread::sleep_for(250ms);
     }
     std::string ActiveWindow() const { return FirstLine(Out("xdotool getactivewindow")); }
+
+    // Another program's window, to take the focus from the game; its id, or
+    // empty when it did not appear.
+    std::string OpenOtherWindow() const {
+        std::system(("DISPLAY=" + display_ + " xmessage -name dvother 'altra finestra' >/dev/null 2>&1 & " +
+                     "echo $! >'" + (dir_ / "xmessage.pid").string() + "'")
+                        .c_str());
+        return FirstLine(Out("timeout 10 xdotool search --sync --onlyvisible --classname '^dvother$'"));
+    }
+    void CloseOtherWindow() const {
+        std::system(("kill " + FirstLine(dir_.Read("xmessage.pid")) + " 2>/dev/null").c_str());
+    }
 
 private:
     const WorkDir& dir_;

@@ -222,11 +222,7 @@ TEST(Audio, EffectsFallSilentWhileAnotherWindowHasTheFocus) {
     Desktop desktop(dir);
     ASSERT_TRUE(desktop.Ready()) << "Xvfb or openbox did not start";
     // The other window is up first, so taking the focus from the game is quick.
-    std::system(("DISPLAY=" + desktop.Display() + " xmessage -name dvother 'altra finestra' >/dev/null 2>&1 & " +
-                 "echo $! >'" + (dir / "xmessage.pid").string() + "'")
-                    .c_str());
-    const std::string other =
-        FirstLine(desktop.Out("timeout 10 xdotool search --sync --onlyvisible --classname '^dvother$'"));
+    const std::string other = desktop.OpenOtherWindow();
     ASSERT_FALSE(other.empty());
     std::system(("cd '" + dir.Path().string() + "' && (DISPLAY=" + desktop.Display() +
                  " SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + (dir / "audio.raw").string() + "' " +
@@ -248,7 +244,7 @@ TEST(Audio, EffectsFallSilentWhileAnotherWindowHasTheFocus) {
     for (int i = 0; i < 400 && dir.Read("status").empty(); ++i) {
         std::this_thread::sleep_for(50ms);
     }
-    std::system(("kill " + FirstLine(dir.Read("xmessage.pid")) + " 2>/dev/null").c_str());
+    desktop.CloseOtherWindow();
     ASSERT_EQ(dir.Read("status"), "0\n") << dir.Read("err.txt");
     ASSERT_LT(away, 3s) << "the other window took the focus too late to test the first lock";
 

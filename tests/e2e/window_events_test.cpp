@@ -169,11 +169,7 @@ TEST_P(WindowManagerEvents, SurvivedInEveryStateAndEndingThereGivesStatusZeroInT
     if (c.state != 4) {
         // Another program's window takes the focus; what is typed there is
         // not the player's key for the game.
-        std::system(("DISPLAY=" + desktop.Display() + " xmessage -name dvother 'altra finestra' >/dev/null 2>&1 & " +
-                     "echo $! >'" + (dir / "xmessage.pid").string() + "'")
-                        .c_str());
-        const std::string other =
-            FirstLine(desktop.Out("timeout 10 xdotool search --sync --onlyvisible --classname '^dvother$'"));
+        const std::string other = desktop.OpenOtherWindow();
         ASSERT_FALSE(other.empty());
         desktop.X("xdotool windowactivate --sync " + other);
         std::this_thread::sleep_for(150ms);
@@ -182,7 +178,7 @@ TEST_P(WindowManagerEvents, SurvivedInEveryStateAndEndingThereGivesStatusZeroInT
         desktop.X("xdotool windowactivate --sync " + wid);
         std::this_thread::sleep_for(250ms);
         EXPECT_EQ(desktop.ActiveWindow(), wid);
-        std::system(("kill " + FirstLine(dir.Read("xmessage.pid")) + " 2>/dev/null").c_str());
+        desktop.CloseOtherWindow();
     }
 
     // Closed through the window manager, the way a player's Alt+F4 does it,
