@@ -6,6 +6,50 @@
 #include "game/Form1.h"
 
 namespace dv {
+namespace {
+
+// Everything the effects carry from one frame to the next, as the code names
+// it. Floats widen to doubles exactly and print in full, so two builds whose
+// arithmetic differs in the last bit give different dumps.
+nlohmann::ordered_json EffectsJson(Form1& form) {
+    const modGrafica& screens = form.Screens();
+    nlohmann::ordered_json fx;
+    fx["IntroStep"] = screens.IntroStep;
+    fx["WobbleStep"] = screens.WobbleStep;
+    fx["GameOverStep"] = screens.GameOverStep;
+
+    nlohmann::ordered_json debris = nlohmann::ordered_json::array();
+    for (const DebrisCell& c : screens.Debris) {
+        debris.push_back({{"X", c.X}, {"Y", c.Y}, {"Z", c.Z}, {"Angle", c.Angle}, {"Speed", c.Speed},
+                          {"Time", c.Time}, {"Active", c.Active}, {"Tex", c.Tex}});
+    }
+    fx["Debris"] = debris;
+
+    nlohmann::ordered_json scores = nlohmann::ordered_json::array();
+    if (screens.ScoreLabels) {
+        for (const FlyingScore& s : screens.ScoreLabels->Scores()) {
+            scores.push_back({{"Score", s.Score}, {"X", s.X}, {"Y", s.Y}, {"Angle", s.Angle}, {"Speed", s.Speed},
+                              {"Time", s.Time}, {"Active", s.Active}, {"Age", s.Age}});
+        }
+    }
+    fx["ScoreCount"] = scores.size();
+    fx["Scores"] = scores;
+
+    const clsScroolBGK2& b = screens.Background;
+    fx["Background"] = {{"Picture", b.Picture()}, {"ScrollPos", b.ScrollPos()}, {"StepY", b.StepY},
+                        {"Alpha", b.Alpha()},     {"Action", b.Action()},       {"PrevAction", b.PrevAction()},
+                        {"ActionStep", b.ActionStep()}};
+
+    const modAnimb& a = screens.Animb;
+    fx["Animb"] = {{"Active", a.AnimActive()}, {"FramesLeft", a.FramesLeft()}, {"Piece", a.Piece()},
+                   {"Rot", a.Rotation()},  {"Col", a.Column()},            {"Row", a.Row()}};
+
+    const clsPezzo& spin = screens.PieceSprite;
+    fx["PieceSprite"] = {{"SpinTick", spin.SpinTick()}, {"SpinRot", spin.SpinRot()}};
+    return fx;
+}
+
+}  // namespace
 
 std::string StateDumpJson(Form1& form, std::uint64_t ticksRun) {
     const Module1& g = form.Game();
@@ -41,6 +85,7 @@ std::string StateDumpJson(Form1& form, std::uint64_t ticksRun) {
     j["PlaySnd"] = form.SoundFx().PlaySnd() != 0;
     j["MusicOn"] = form.Music().MusicOn != 0;
     j["SoundRequests"] = form.SoundFx().Requests();
+    j["Effects"] = EffectsJson(form);
     return j.dump(2) + "\n";
 }
 

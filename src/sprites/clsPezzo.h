@@ -37,6 +37,9 @@ public:
     std::int16_t PixelPointing() const { return pixelPointing_; }
     void Scala(double value) { scala_ = value; }
     double Scala() const { return scala_; }
+    // The spin clock, which carries over from frame to frame.
+    std::int16_t SpinTick() const { return spinTick_; }
+    std::int16_t SpinRot() const { return spinRot_; }
 
     // Advances the spin clock, then draws the chosen rotation once.
     void Draw();

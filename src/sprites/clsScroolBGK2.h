@@ -37,7 +37,13 @@ public:
     void DrawTexBGK(std::int16_t x, std::int16_t y, std::int16_t ntex, float alpha);
 
     std::int16_t ScrollPos() const { return scrollPos_; }
+    // The picture at the top of the screen (its lower neighbour follows it in the loop).
+    std::int16_t Picture() const {
+        constexpr std::array<std::int16_t, 4> loop{0, 3, 2, 1};
+        return scrollPos_ >= 0 && scrollPos_ < 2400 ? loop[static_cast<std::size_t>(scrollPos_ / 600)] : -1;
+    }
     std::int32_t Action() const { return bgkAction_; }
+    std::int32_t PrevAction() const { return prevAction_; }
     std::int16_t ActionStep() const { return actionStep_; }
     float Alpha() const { return bgkAlpha_; }
 

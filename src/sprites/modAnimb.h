@@ -15,7 +15,12 @@ public:
     void AnimStep(Mdx8& helper, const PieceShapeTable& shapes);
 
     bool Active() const { return animActive_ != 0; }
+    std::int16_t AnimActive() const { return animActive_; }
     std::int16_t FramesLeft() const { return animFrames_; }
+    std::int16_t Piece() const { return animPiece_; }
+    std::int16_t Rotation() const { return animRot_; }
+    std::int16_t Column() const { return animCol_; }
+    std::int16_t Row() const { return animRow_; }
 
 private:
     std::int16_t animActive_ = 0;

@@ -37,6 +37,12 @@ TEST(Replay, AGameLeftAloneEndsAndReturnsToTheIntroByItself) {
     ExpectReplayEndsAsRecorded("gameover");
 }
 
+// Ends just after three rows burst, so the cells' and labels' motion in
+// floating point is part of every comparison between builds.
+TEST(Replay, AGameStoppedWithCellsAndLabelsInFlight) {
+    ExpectReplayEndsAsRecorded("burst");
+}
+
 TEST(Replay, ALongGameThroughEveryLevelBand) {
     ExpectReplayEndsAsRecorded("long");
 }
