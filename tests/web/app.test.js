@@ -145,6 +145,31 @@ describe('installed from a site', () => {
   });
 });
 
+// Plain http from another machine: no service worker, no wake lock.
+test('without a secure address the page plays as a plain page, from the network', async (t) => {
+  const address = Object.values(os.networkInterfaces()).flat().find((a) => a.family === 'IPv4' && !a.internal);
+  if (!address) {
+    t.skip('this machine has no address but its loopback');
+    return;
+  }
+  const server = await h.serve({ host: address.address });
+  const context = await h.newContext(browser, { serviceWorkers: 'allow' });
+  try {
+    const page = await context.newPage();
+    const log = await h.watch(page);
+    await page.goto(`http://${address.address}:${server.address().port}/`);
+    assert.equal(await page.evaluate(() => window.isSecureContext), false);
+    const lit = await introDrawn(page);
+    assert.ok(lit > 800 * 600 / 4, `the intro lights the canvas (${lit} pixels)`);
+    assert.equal(await page.isVisible('#failed'), false);
+    assert.deepEqual(log.errors, []);
+    assert.deepEqual(log.console.filter((m) => m.type === 'error'), []);
+  } finally {
+    await context.close();
+    await h.stop(server);
+  }
+});
+
 test('a new build waits until the old one\'s pages have closed, then runs whole and drops the old cache', async () => {
   const copy = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-build-'));
   const dir = path.join(copy, 'web');

@@ -31,8 +31,9 @@ function gzipped(file, data) {
 // Serves build/web at /, and the end-to-end replays at /replays/, as any
 // static web server would. Options: dir, another page folder; at, the folder
 // of the address it is served from ('/game/': nothing else is there but
-// /replays/); gzip, files compressed for a browser that takes them.
-function serve({ dir: page = pageDir, at = '/', gzip = false } = {}) {
+// /replays/); gzip, files compressed for a browser that takes them; host,
+// the address to listen on.
+function serve({ dir: page = pageDir, at = '/', gzip = false, host = '127.0.0.1' } = {}) {
   const mounts = [['/replays/', path.join(fixtures, 'replays')], [at, page]];
   const server = http.createServer((req, res) => {
     const url = decodeURIComponent(new URL(req.url, 'http://x').pathname);
@@ -74,7 +75,7 @@ function serve({ dir: page = pageDir, at = '/', gzip = false } = {}) {
   });
   // What the server has sent: the bodies' bytes.
   server.sent = 0;
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+  return new Promise((resolve) => server.listen(0, host, () => resolve(server)));
 }
 
 // Stops a server at once, its kept-alive connections too, as a server gone.
