@@ -34,14 +34,11 @@ self.addEventListener('fetch', (event) => {
   }
   const url = new URL(request.url);
   url.hash = '';
-  let key = null;
   if (request.mode === 'navigate') {
     // The page's address carries its flags (?replay=..., ?fast): one page.
     url.search = '';
-    key = entries.has(url.href) ? index : null;
-  } else if (files.has(url.href)) {
-    key = url.href;
   }
+  const key = entries.has(url.href) ? index : files.has(url.href) ? url.href : null;
   if (!key) {
     // A replay, a file of another build: the network's.
     return;

@@ -118,7 +118,8 @@ describe('installed from a site', () => {
     try {
       const page = await context.newPage();
       const log = await h.watch(page);
-      await page.goto(`http://localhost:${own.address().port}/game/`);
+      const address = `http://localhost:${own.address().port}/game/`;
+      await page.goto(address);
       await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
       assert.equal(await workerReady(page), 'activated');
       const { build, files } = buildOf(h.pageDir);
@@ -136,6 +137,11 @@ describe('installed from a site', () => {
       assert.ok(lit > 800 * 600 / 4, `the intro lights the canvas (${lit} pixels)`);
       assert.equal(await page.isVisible('#failed'), false);
       assert.deepEqual(log.errors, []);
+      // The licences too, opened from the page's link.
+      const licences = await context.newPage();
+      await licences.goto(address + 'licences/index.html');
+      const linked = await licences.locator('a').count();
+      assert.ok(linked > 10, `${linked} licences listed`);
     } finally {
       await context.close();
       if (own.listening) {
