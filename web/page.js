@@ -124,6 +124,52 @@
     show('failed', true);
   };
 
+  // Whatever stops the game says why on the page; the first reason stays.
+  let failed = false;
+  function fail(text) {
+    if (failed) {
+      console.warn('dravo-vantle: then ' + text.replace(/\s+/g, ' '));
+      return;
+    }
+    console.error('dravo-vantle: ' + text.replace(/\s+/g, ' '));
+    failed = true;
+    // The music would play on over a stopped game.
+    const audio = window.Module && Module.SDL2 && Module.SDL2.audioContext;
+    if (audio) {
+      audio.suspend().catch(() => {});
+    }
+    over = true;
+    hint('');
+    document.getElementById('failure').textContent = text;
+    show('loading', false);
+    show('start', false);
+    show('failed', true);
+    document.dispatchEvent(new Event('dv:over'));
+  }
+  // A file that fails to load (the program's .data, a 404 or a broken
+  // connection) and an exception or a WebAssembly trap escaping the game's
+  // frame reach only the console: the page would stay frozen on its loading
+  // bar or its last picture. A script that fails to load tells its element
+  // alone, seen here on the way down.
+  window.addEventListener('error', (e) => {
+    if (e.target instanceof HTMLScriptElement) {
+      fail('Non si è potuto scaricare ' + e.target.src + '.');
+      return;
+    }
+    if (e.target !== window) {
+      return;
+    }
+    // How the program ends itself, not a failure.
+    if (e.error === 'unwind' || (e.error && e.error.name === 'ExitStatus')) {
+      return;
+    }
+    const what = String(e.error && e.error.message ? e.error.message : e.message).replace(/^Uncaught (Error: )?/, '');
+    fail((ready ? 'Errore interno del gioco: ' : 'Il caricamento non è riuscito: ') + what);
+  }, true);
+  window.addEventListener('unhandledrejection', (e) => {
+    fail('Errore interno del gioco: ' + (e.reason && e.reason.message ? e.reason.message : e.reason));
+  });
+
   // DEBUG.TXT goes to the browser's console, a line at a time.
   function debugDevice() {
     let line = [];
@@ -143,9 +189,19 @@
   let ready = false;
   let args = ['--windowed'];
 
+  // A replay is a file of this site named from the page's folder: the
+  // address could otherwise make the page fetch from anywhere.
+  function replayAddress(name) {
+    const url = new URL(name, location.href);
+    if (/^([a-z][a-z\d+.-]*:|[\\/])/i.test(name) || url.origin !== location.origin) {
+      throw new Error('replay ' + name + ': only a file of this site, named from the page\'s folder');
+    }
+    return url;
+  }
+
   async function prepareArguments() {
     if (query.has('replay')) {
-      const response = await fetch(query.get('replay'));
+      const response = await fetch(replayAddress(query.get('replay')));
       if (!response.ok) {
         throw new Error('replay ' + query.get('replay') + ': ' + response.status);
       }
@@ -174,6 +230,7 @@
     canvas.focus();
     focusHint();
     // Inside the click or key handler: the one moment sound may start.
+    document.dispatchEvent(new Event('dv:playing'));
     Module.callMain(args);
   }
   document.getElementById('start').addEventListener('click', start);
@@ -186,6 +243,7 @@
 
   function ended(status) {
     over = true;
+    document.dispatchEvent(new Event('dv:over'));
     hint('');
     if (query.has('dump-state')) {
       try {
@@ -232,12 +290,8 @@
         ready = true;
         show('loading', false);
         show('start', true);
-      }, (e) => {
-        console.error('dravo-vantle: ' + e.message);
-        document.getElementById('failure').textContent = e.message;
-        show('loading', false);
-        show('failed', true);
-      });
+        document.dispatchEvent(new Event('dv:ready'));
+      }, (e) => fail(e.message));
     },
     // SDL empties the canvas as it closes; the game's last frame stays.
     onRunFinishing: () => {
@@ -245,13 +299,7 @@
     },
     // A crash of the program itself (out of memory, say) must not leave a
     // frozen picture without a word.
-    onAbort: (what) => {
-      console.error('dravo-vantle: ' + what);
-      over = true;
-      hint('');
-      document.getElementById('failure').textContent = 'Errore interno del gioco: ' + what;
-      show('failed', true);
-    },
+    onAbort: (what) => fail('Errore interno del gioco: ' + what),
     onExit: (status) => {
       if (lastFrame) {
         canvas.width = lastFrame.width;

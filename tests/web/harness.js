@@ -6,6 +6,7 @@
 const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
+const zlib = require('node:zlib');
 const { chromium } = require('playwright-core');
 
 const root = path.resolve(__dirname, '../..');
@@ -15,15 +16,33 @@ const fixtures = path.join(root, 'tests/e2e');
 const types = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
   '.wasm': 'application/wasm', '.png': 'image/png', '.json': 'application/json', '.txt': 'text/plain',
+  '.webmanifest': 'application/manifest+json',
 };
 
+// Compressed once per file, as a web server's cache of compressed files does.
+const packed = new Map();
+function gzipped(file, data) {
+  if (!packed.has(file)) {
+    packed.set(file, zlib.gzipSync(data));
+  }
+  return packed.get(file);
+}
+
 // Serves build/web at /, and the end-to-end replays at /replays/, as any
-// static web server would.
-function serve() {
-  const mounts = [['/replays/', path.join(fixtures, 'replays')], ['/', pageDir]];
+// static web server would. Options: dir, another page folder; at, the folder
+// of the address it is served from ('/game/': nothing else is there but
+// /replays/); gzip, files compressed for a browser that takes them; host,
+// the address to listen on.
+function serve({ dir: page = pageDir, at = '/', gzip = false, host = '127.0.0.1' } = {}) {
+  const mounts = [['/replays/', path.join(fixtures, 'replays')], [at, page]];
   const server = http.createServer((req, res) => {
     const url = decodeURIComponent(new URL(req.url, 'http://x').pathname);
-    const [prefix, dir] = mounts.find(([p]) => url.startsWith(p));
+    const mount = mounts.find(([p]) => url.startsWith(p));
+    if (!mount) {
+      res.writeHead(404).end();
+      return;
+    }
+    const [prefix, dir] = mount;
     let file = path.join(dir, url.slice(prefix.length));
     if (!file.startsWith(dir)) {
       res.writeHead(403).end();
@@ -32,34 +51,68 @@ function serve() {
     if (url.endsWith('/')) {
       file = path.join(file, 'index.html');
     }
-    fs.readFile(file, (err, data) => {
-      if (err) {
+    fs.stat(file, (err, stat) => {
+      if (err || !stat.isFile()) {
         res.writeHead(404).end();
         return;
       }
-      res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+      // A validator, so that a browser asking again gets "not modified".
+      const tag = `"${stat.size}-${stat.mtimeMs}"`;
+      const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: tag };
+      if (req.headers['if-none-match'] === tag) {
+        res.writeHead(304, headers).end();
+        return;
+      }
+      let data = fs.readFileSync(file);
+      if (gzip && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
+        headers['Content-Encoding'] = 'gzip';
+        data = gzipped(file + tag, data);
+      }
+      res.writeHead(200, headers);
       res.end(data);
+      server.sent += data.length;
     });
   });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+  // What the server has sent: the bodies' bytes.
+  server.sent = 0;
+  return new Promise((resolve) => server.listen(0, host, () => resolve(server)));
+}
+
+// Stops a server at once, its kept-alive connections too, as a server gone.
+function stop(server) {
+  return new Promise((resolve) => {
+    server.close(resolve);
+    server.closeAllConnections();
+  });
 }
 
 // Debian's Chromium, never a downloaded one.
+const chromiumOptions = {
+  executablePath: process.env.DV_CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync'],
+};
 function launch() {
-  return chromium.launch({
-    executablePath: process.env.DV_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync'],
-  });
+  return chromium.launch(chromiumOptions);
+}
+
+// A browser with a profile in `dir` that outlives its pages, as a phone's
+// does; Playwright's throw-away contexts count as incognito windows.
+function launchPersistent(dir, options = {}) {
+  return chromium.launchPersistentContext(dir, { ...chromiumOptions, ...options });
+}
+
+// The page's service worker would answer requests the tests expect to see:
+// blocked unless a test asks for it.
+function newContext(browser, options = {}) {
+  return browser.newContext({ serviceWorkers: 'block', ...options });
 }
 
 // A page whose console, page errors and failed requests are collected, and
 // whose canvas drawing is counted (SDL's software frames arrive through
 // putImageData on the canvas's 2-D context).
-async function openPage(browser, server, query = '') {
-  const context = await browser.newContext({ viewport: { width: 1000, height: 760 } });
-  const page = await context.newPage();
+async function watch(page) {
   const log = { console: [], errors: [], failed: [] };
   page.on('console', (m) => log.console.push({ type: m.type(), text: m.text() }));
   page.on('pageerror', (e) => log.errors.push(String(e)));
@@ -79,6 +132,13 @@ async function openPage(browser, server, query = '') {
       return put.apply(this, args);
     };
   });
+  return log;
+}
+
+async function openPage(browser, server, query = '') {
+  const context = await newContext(browser, { viewport: { width: 1000, height: 760 } });
+  const page = await context.newPage();
+  const log = await watch(page);
   const { port } = server.address();
   await page.goto(`http://127.0.0.1:${port}/${query}`);
   return { page, log, context };
@@ -137,4 +197,7 @@ function compareWithPicture(page, png) {
   }, golden);
 }
 
-module.exports = { root, fixtures, serve, launch, openPage, startGame, consoleLine, compareWithPicture };
+module.exports = {
+  root, fixtures, pageDir, serve, stop, launch, launchPersistent, newContext, watch, openPage, startGame, consoleLine,
+  compareWithPicture,
+};

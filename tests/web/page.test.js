@@ -240,7 +240,7 @@ test('a replay stopped at a play frame leaves the Linux build\'s state and pictu
 
 test('a start-up failure shows the game\'s message on the page, not in a blocking alert', async () => {
   // The page's data package with a letter in the piece file's first cell line.
-  const context = await browser.newContext();
+  const context = await h.newContext(browser);
   const page = await context.newPage();
   const log = { console: [] };
   page.on('console', (m) => log.console.push({ type: m.type(), text: m.text() }));

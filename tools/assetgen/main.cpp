@@ -4,6 +4,7 @@
 //   assetgen --sheet OUTDIR PNG     contact sheet of the pictures in OUTDIR
 //   assetgen --preview OUTDIR PNG   play-screen composite (and PNG-over)
 //   assetgen --icon SIZE PNG        the desktop icon, SIZE x SIZE with alpha
+//   assetgen --icon-maskable SIZE PNG   the home-screen icon, opaque, for any mask
 //   assetgen --icon-header SIZE H   the window's icon as C++ source
 
 #include "art.h"
@@ -91,13 +92,15 @@ int main(int argc, char** argv)
                 assetgen::writePlayPreview(fonts, argv[2], argv[3]);
         } else if (mode == "--icon" && argc == 4) {
             assetgen::saveRgbaPng(assetgen::makeIcon(std::stoi(argv[2])), argv[3]);
+        } else if (mode == "--icon-maskable" && argc == 4) {
+            assetgen::saveRgbaPng(assetgen::makeMaskableIcon(std::stoi(argv[2])), argv[3]);
         } else if (mode == "--icon-header" && argc == 4) {
             const std::string text = assetgen::iconHeader(assetgen::makeIcon(std::stoi(argv[2])));
             assetgen::writeFile(argv[3], std::vector<std::uint8_t>(text.begin(), text.end()));
         } else if (argc == 2 && mode[0] != '-') {
             generate(argv[1]);
         } else {
-            std::fprintf(stderr, "usage: assetgen OUTDIR | --sheet OUTDIR PNG | --preview OUTDIR PNG | --icon SIZE PNG | --icon-header SIZE H\n");
+            std::fprintf(stderr, "usage: assetgen OUTDIR | --sheet OUTDIR PNG | --preview OUTDIR PNG | --icon SIZE PNG | --icon-maskable SIZE PNG | --icon-header SIZE H\n");
             rc = 2;
         }
     } catch (const std::exception& e) {
