@@ -57,8 +57,9 @@ function launch() {
 // A page whose console, page errors and failed requests are collected, and
 // whose canvas drawing is counted (SDL's software frames arrive through
 // putImageData on the canvas's 2-D context).
-async function openPage(browser, server, query = '') {
-  const context = await browser.newContext({ viewport: { width: 1000, height: 760 } });
+// `options` go to the browser context: a phone's size, touch and so on.
+async function openPage(browser, server, query = '', options = {}) {
+  const context = await browser.newContext({ viewport: { width: 1000, height: 760 }, ...options });
   const page = await context.newPage();
   const log = { console: [], errors: [], failed: [] };
   page.on('console', (m) => log.console.push({ type: m.type(), text: m.text() }));
@@ -137,4 +138,20 @@ function compareWithPicture(page, png) {
   }, golden);
 }
 
-module.exports = { root, fixtures, serve, launch, openPage, startGame, consoleLine, compareWithPicture };
+// The native build's end-of-run dump for these flags (a replay, --ticks...),
+// run headless and fast in a folder of its own.
+function nativeDump(nativeDir, args) {
+  const { execFileSync } = require('node:child_process');
+  const os = require('node:os');
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-web-'));
+  try {
+    fs.symlinkSync(path.join(nativeDir, 'texture'), path.join(dir, 'texture'));
+    execFileSync(path.join(nativeDir, 'dravo-vantle'), ['--headless', '--fast', ...args, '--dump-state', 'dump.json'],
+      { cwd: dir, env: { ...process.env, SDL_AUDIODRIVER: 'dummy', SDL_VIDEODRIVER: 'dummy' } });
+    return JSON.parse(fs.readFileSync(path.join(dir, 'dump.json'), 'utf8'));
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+module.exports = { root, fixtures, serve, launch, openPage, startGame, consoleLine, compareWithPicture, nativeDump };
