@@ -216,6 +216,10 @@
   });
 
   function ended(status) {
+    // Emscripten reports the program's exit twice: the page ends once.
+    if (window.dvExitStatus !== undefined) {
+      return;
+    }
     over = true;
     hint('');
     if (query.has('dump-state')) {
