@@ -13,29 +13,56 @@
   const query = new URLSearchParams(location.search);
   const DUMP_FILE = '/dump-state.json';
   const REPLAY_FILE = '/replay.txt';
+  const RECORD_FILE = '/record.txt';
 
-  // The canvas keeps its 800x600 pixels and is scaled, aspect kept, to fit.
+  // The canvas keeps its 800x600 pixels and is scaled, aspect kept, into
+  // what the rest of the stage's grid (page.css) leaves: beside the controls
+  // on a landscape phone, above them elsewhere.
+  const sideBySide = matchMedia('(orientation: landscape) and (max-height: 500px)');
   function fit() {
-    const barHeight = document.getElementById('bar').offsetHeight;
-    const touchHeight = document.getElementById('touch').hidden ? 0 : document.getElementById('touch').offsetHeight;
-    const scale = Math.max(0.1, Math.min(window.innerWidth / 800,
-      (window.innerHeight - (document.fullscreenElement ? 0 : barHeight + touchHeight)) / 600));
+    frame.style.width = '0px';
+    frame.style.height = '0px';
+    const css = getComputedStyle(stage);
+    const tracks = (list) => list.split(' ').map(parseFloat).filter((n) => !Number.isNaN(n));
+    const rows = tracks(css.gridTemplateRows);
+    const cols = tracks(css.gridTemplateColumns);
+    const sum = (list, gap) => list.reduce((a, b) => a + b, 0) + gap * Math.max(0, list.length - 1);
+    const width = stage.clientWidth - parseFloat(css.paddingLeft) - parseFloat(css.paddingRight);
+    const height = stage.clientHeight - parseFloat(css.paddingTop) - parseFloat(css.paddingBottom);
+    const beside = DvTouch.shown() && sideBySide.matches;
+    const across = beside ? width - sum(cols, parseFloat(css.columnGap) || 0) : width;
+    const down = beside ? height : height - sum(rows, parseFloat(css.rowGap) || 0);
+    const scale = Math.max(0.1, Math.min(across / 800, down / 600));
     frame.style.width = Math.floor(800 * scale) + 'px';
     frame.style.height = Math.floor(600 * scale) + 'px';
+    // The overlays' words shrink with the picture, down to a legible size.
+    frame.style.fontSize = Math.max(9, Math.min(16, 20 * scale)) + 'px';
   }
+  // Turning the phone or resizing lays the page out again; the game goes on.
   window.addEventListener('resize', fit);
   document.addEventListener('fullscreenchange', fit);
-
-  // Only a keyboard (or a game controller) can play.
-  const touchOnly = navigator.maxTouchPoints > 0 && !matchMedia('(any-pointer: fine)').matches &&
-    !matchMedia('(any-hover: hover)').matches;
-  show('touch', touchOnly);
+  sideBySide.addEventListener('change', fit);
+  DvTouch.onChange(fit);
   fit();
 
   function setProgress(fraction) {
     const percent = Math.floor(Math.max(0, Math.min(1, fraction)) * 100);
     document.getElementById('percent').textContent = percent + '%';
     document.getElementById('bar-fill').style.width = percent + '%';
+  }
+
+  // Function keys, Ctrl and Cmd combinations are the browser's.
+  function browserKey(e) {
+    return /^F\d+$/.test(e.key) || e.ctrlKey || e.metaKey;
+  }
+  // A key that may start the game from the start overlay: not a modifier,
+  // Tab, a function key or a browser shortcut, which keep working there.
+  function ordinaryKey(e) {
+    if (browserKey(e) || e.altKey) {
+      return false;
+    }
+    return e.key.length === 1 || ['Enter', 'Escape', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown']
+      .includes(e.key);
   }
 
   // Keys reach the game only while the canvas has focus.
@@ -68,7 +95,11 @@
         escapeLocked = false;
       }
     }
-    canvas.focus();
+    // A phone is held sideways for the game, where the browser allows it.
+    if (screen.orientation && screen.orientation.lock) {
+      screen.orientation.lock('landscape').catch(() => {});
+    }
+    canvas.focus({ preventScroll: true });
     fullScreenHint();
   }
   function fullScreenHint() {
@@ -96,12 +127,9 @@
     }
     // The game uses no function keys and no Ctrl or Cmd: those stay the
     // browser's (reload, full screen, zoom), which SDL would otherwise stop.
-    if (/^F\d+$/.test(e.key) || e.ctrlKey || e.metaKey) {
-      e.stopPropagation();
-    }
-  }, true);
-  frame.addEventListener('keyup', (e) => {
-    if (/^F\d+$/.test(e.key) || e.ctrlKey || e.metaKey) {
+    // Every keyup goes on to the game: a key released while Ctrl is held
+    // must come up there too.
+    if (browserKey(e)) {
       e.stopPropagation();
     }
   }, true);
@@ -219,6 +247,9 @@
     if (query.has('dump-state')) {
       args.push('--dump-state', DUMP_FILE);
     }
+    if (query.has('record')) {
+      args.push('--record', RECORD_FILE);
+    }
   }
 
   function start() {
@@ -227,7 +258,7 @@
     }
     started = true;
     show('start', false);
-    canvas.focus();
+    canvas.focus({ preventScroll: true });
     focusHint();
     // Inside the click or key handler: the one moment sound may start.
     document.dispatchEvent(new Event('dv:playing'));
@@ -235,13 +266,17 @@
   }
   document.getElementById('start').addEventListener('click', start);
   window.addEventListener('keydown', (e) => {
-    if (ready && !started) {
+    if (ready && !started && ordinaryKey(e)) {
       e.preventDefault();
       start();
     }
   });
 
   function ended(status) {
+    // Emscripten reports the program's exit twice: the page ends once.
+    if (window.dvExitStatus !== undefined) {
+      return;
+    }
     over = true;
     document.dispatchEvent(new Event('dv:over'));
     hint('');
@@ -251,6 +286,17 @@
         console.log('dump-state: ' + JSON.stringify(dump));
       } catch (e) {
         console.warn('dump-state: none written (' + e + ')');
+      }
+    }
+    // The keys recorded, a line each, for a replay by the native build.
+    if (query.has('record')) {
+      try {
+        const text = new TextDecoder().decode(Module.FS.readFile(RECORD_FILE));
+        for (const line of text.split('\n').filter((l) => l !== '')) {
+          console.log('record: ' + line);
+        }
+      } catch (e) {
+        console.warn('record: none written (' + e + ')');
       }
     }
     // The program's exit status, for whoever watches the page (the tests).
@@ -269,6 +315,8 @@
   window.Module = {
     canvas: canvas,
     noInitialRun: true,
+    // The focus rule and the touch controls' keys, asked for by the game.
+    dvInput: DvTouch.input,
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
     preRun: [() => {

@@ -70,7 +70,8 @@ protected:
                                       [this](int* n) {
                                           *n = SDL_NUM_SCANCODES;
                                           return static_cast<const std::uint8_t*>(keys_);
-                                      }};
+                                      },
+                                      nullptr, nullptr};
         keyboard_ = std::make_unique<SdlKeyboard>(kGameWindow, std::move(source), std::make_unique<SdlGamepads>());
         keyboard_->Acquire();
         ASSERT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u) << "Acquire opens the controllers";
@@ -133,7 +134,7 @@ TEST_F(GamepadTest, ButtonsAndTheLeftStickAreTheGamesKeysByPosition) {
     EXPECT_EQ(Down(), Keys{203});
     pad.Lean(SDL_CONTROLLER_AXIS_LEFTX, 32767);
     pad.Lean(SDL_CONTROLLER_AXIS_LEFTY, -32768);
-    EXPECT_EQ(Down(), (Keys{200, 205}));
+    EXPECT_EQ(Down(), Keys{205}) << "one arrow on the diagonal, on the axis held";
     pad.Lean(SDL_CONTROLLER_AXIS_LEFTX, 0);
     pad.Lean(SDL_CONTROLLER_AXIS_LEFTY, 25000);
     EXPECT_EQ(Down(), Keys{208});
@@ -143,6 +144,72 @@ TEST_F(GamepadTest, ButtonsAndTheLeftStickAreTheGamesKeysByPosition) {
         pad.Lean(other, 32767);
     }
     EXPECT_EQ(Down(), Keys{}) << "the right stick and the triggers";
+}
+
+// The dead zone is round with two edges: an arrow is pressed from 16384 of
+// lean and let go at 13107, so a stick resting by an edge gives one press,
+// not a flicker that would restart the arrow's hold count.
+TEST_F(GamepadTest, TheStickPressesPastOneEdgeAndLetsGoInsideTheOther) {
+    VirtualPad pad;
+    const auto lean = [&](int x, int y) {
+        pad.Lean(SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(x));
+        pad.Lean(SDL_CONTROLLER_AXIS_LEFTY, static_cast<Sint16>(y));
+        return Down();
+    };
+    EXPECT_EQ(lean(16383, 0), Keys{});
+    EXPECT_EQ(lean(16384, 0), Keys{205});
+    for (int wobble : {15800, 16500, 14000, 16500, 13108}) {
+        EXPECT_EQ(lean(wobble, 0), Keys{205}) << wobble;
+    }
+    EXPECT_EQ(lean(13107, 0), Keys{});
+    EXPECT_EQ(lean(16000, 0), Keys{}) << "back inside the press edge";
+    EXPECT_EQ(lean(0, -16384), Keys{200});
+    EXPECT_EQ(lean(0, -13107), Keys{});
+    // Round: on the diagonal 11586 on each axis is 16385 of lean.
+    EXPECT_EQ(lean(-11585, 11585), Keys{});
+    EXPECT_EQ(lean(-11586, 11586), Keys{203}) << "on the diagonal the horizontal arrow";
+    EXPECT_EQ(lean(-9300, 9300), Keys{203}) << "13152 of lean, still held";
+    EXPECT_EQ(lean(-9200, 9200), Keys{}) << "13011 of lean";
+}
+
+// Around 45 degrees one arrow only, and it does not flicker between the two.
+TEST_F(GamepadTest, TheStickNearTheDiagonalKeepsItsArrowUntilTheOtherAxisLeadsClearly) {
+    VirtualPad pad;
+    const auto lean = [&](int x, int y) {
+        pad.Lean(SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(x));
+        pad.Lean(SDL_CONTROLLER_AXIS_LEFTY, static_cast<Sint16>(y));
+        return Down();
+    };
+    EXPECT_EQ(lean(20000, 20000), Keys{205}) << "a square dead zone pressed both here";
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(lean(20000, 20600), Keys{205});
+        EXPECT_EQ(lean(20600, 20000), Keys{205});
+    }
+    EXPECT_EQ(lean(20000, 28400), Keys{205}) << "55 degrees less a little";
+    EXPECT_EQ(lean(20000, 28600), Keys{208}) << "55 degrees and a little";
+    EXPECT_EQ(lean(24000, 20000), Keys{208}) << "past the diagonal, not yet clearly";
+    EXPECT_EQ(lean(28700, 20000), Keys{205});
+    EXPECT_EQ(lean(0, 0), Keys{});
+    EXPECT_EQ(lean(-20000, -20600), Keys{200}) << "from rest the larger axis decides";
+}
+
+// Back with the focus, or on a pad of its own, a stick counts from where it
+// is, by the press edge: what it held before is forgotten.
+TEST_F(GamepadTest, TheStickStartsAfreshWithTheFocusAndOnEachPad) {
+    VirtualPad pad;
+    pad.Lean(SDL_CONTROLLER_AXIS_LEFTX, 20000);
+    EXPECT_EQ(Down(), Keys{205});
+    pad.Lean(SDL_CONTROLLER_AXIS_LEFTX, 15000);
+    EXPECT_EQ(Down(), Keys{205});
+    VirtualPad other;
+    other.Lean(SDL_CONTROLLER_AXIS_LEFTX, -15000);
+    EXPECT_EQ(Down(), Keys{205}) << "the second pad has held nothing";
+    focus_ = kOtherWindow;
+    EXPECT_EQ(Down(), Keys{});
+    focus_ = kGameWindow;
+    EXPECT_EQ(Down(), Keys{});
+    pad.Lean(SDL_CONTROLLER_AXIS_LEFTX, 16384);
+    EXPECT_EQ(Down(), Keys{205});
 }
 
 TEST_F(GamepadTest, PressesCountOnlyWhileTheGamesWindowHasTheFocus) {

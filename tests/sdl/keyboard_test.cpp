@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -71,11 +73,23 @@ struct FakeKeys {
     Uint8 keys[SDL_NUM_SCANCODES] = {};
     SDL_Window* focus = nullptr;
     int pumps = 0;
+    std::set<int> touched;  // DIK codes held on the touch controls
+    int releases = 0;
     SdlKeyboard::KeySource Source() {
         return {[this] { ++pumps; }, [this] { return focus; },
                 [this](int* n) {
                     *n = SDL_NUM_SCANCODES;
                     return static_cast<const std::uint8_t*>(keys);
+                },
+                [this](KeyboardState& state) {
+                    for (int code : touched) {
+                        state[static_cast<std::size_t>(code)] = 0x80;
+                    }
+                },
+                [this] {
+                    ++releases;
+                    std::fill(std::begin(keys), std::end(keys), Uint8{0});
+                    touched.clear();
                 }};
     }
 };
@@ -120,6 +134,41 @@ TEST(SdlKeyboard, ReadsNothingWithoutFocus) {
         }
     }
     EXPECT_EQ(fake.pumps, 2);
+}
+
+// The desktop lets go of the keys when the window loses the focus; in a
+// page nobody does unless the keyboard device asks, and a key released
+// while the focus was elsewhere would be down again when it comes back.
+TEST(SdlKeyboard, TouchKeysJoinTheKeysAndLosingTheFocusLetsGoOfAllOnce) {
+    FakeKeys fake;
+    fake.focus = kGameWindow;
+    fake.keys[SDL_SCANCODE_LEFT] = 1;
+    fake.touched = {dik::Down, dik::Space};
+    SdlKeyboard keyboard(kGameWindow, fake.Source());
+    KeyboardState state;
+    keyboard.GetDeviceStateKeyboard(state);
+    EXPECT_EQ(state[dik::Left], 0x80);
+    EXPECT_EQ(state[dik::Down], 0x80);
+    EXPECT_EQ(state[dik::Space], 0x80);
+    EXPECT_EQ(fake.releases, 0);
+
+    fake.focus = kOtherWindow;
+    keyboard.GetDeviceStateKeyboard(state);
+    keyboard.GetDeviceStateKeyboard(state);
+    EXPECT_EQ(fake.releases, 1) << "once, as the focus goes";
+    EXPECT_EQ(state[dik::Left], 0);
+
+    fake.focus = kGameWindow;
+    keyboard.GetDeviceStateKeyboard(state);
+    EXPECT_TRUE(std::all_of(state.begin(), state.end(), [](std::uint8_t b) { return b == 0; }))
+        << "nothing held before the focus went comes back with it";
+    fake.touched = {dik::Right};
+    keyboard.GetDeviceStateKeyboard(state);
+    EXPECT_EQ(state[dik::Right], 0x80);
+    fake.focus = nullptr;
+    keyboard.GetDeviceStateKeyboard(state);
+    EXPECT_EQ(fake.releases, 2);
+    EXPECT_EQ(state[dik::Right], 0);
 }
 
 TEST(SdlKeyboard, AcquireNeedsVideo) {

@@ -135,8 +135,9 @@ async function watch(page) {
   return log;
 }
 
-async function openPage(browser, server, query = '') {
-  const context = await newContext(browser, { viewport: { width: 1000, height: 760 } });
+// `options` go to the browser context: a phone's size, touch and so on.
+async function openPage(browser, server, query = '', options = {}) {
+  const context = await newContext(browser, { viewport: { width: 1000, height: 760 }, ...options });
   const page = await context.newPage();
   const log = await watch(page);
   const { port } = server.address();
@@ -197,7 +198,23 @@ function compareWithPicture(page, png) {
   }, golden);
 }
 
+// The native build's end-of-run dump for these flags (a replay, --ticks...),
+// run headless and fast in a folder of its own.
+function nativeDump(nativeDir, args) {
+  const { execFileSync } = require('node:child_process');
+  const os = require('node:os');
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-web-'));
+  try {
+    fs.symlinkSync(path.join(nativeDir, 'texture'), path.join(dir, 'texture'));
+    execFileSync(path.join(nativeDir, 'dravo-vantle'), ['--headless', '--fast', ...args, '--dump-state', 'dump.json'],
+      { cwd: dir, env: { ...process.env, SDL_AUDIODRIVER: 'dummy', SDL_VIDEODRIVER: 'dummy' } });
+    return JSON.parse(fs.readFileSync(path.join(dir, 'dump.json'), 'utf8'));
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
 module.exports = {
   root, fixtures, pageDir, serve, stop, launch, launchPersistent, newContext, watch, openPage, startGame, consoleLine,
-  compareWithPicture,
+  compareWithPicture, nativeDump,
 };

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Keyboard.h"
+
 namespace dv::os {
 
 // The folder holding the running program; empty when the system cannot say.
@@ -20,6 +22,21 @@ void UseParentConsole();
 // Whether a window the player may resize is possible: not in a web page, where
 // the canvas keeps the game's own size and the page scales it.
 bool WindowResizable();
+
+// Whether the page around the game gives it the player's keys: the page has
+// the focus, is visible, and its canvas is the focused element. After the
+// page lost the focus it answers false once, even if the focus came back
+// before this call, so that the keys held then are let go. Off the web the
+// window's keyboard focus alone decides, and this is always true.
+bool PageHasFocus();
+
+// Marks (0x80) the keys held on the page's touch controls, and those tapped
+// since the last call however briefly: keys are read once a tick and a tap
+// may be shorter. Nothing off the web.
+void AddTouchKeys(KeyboardState& state);
+
+// Lets go of every key held on the page's touch controls.
+void ReleaseTouchKeys();
 
 // The arguments as UTF-8, whatever the system's code page.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);

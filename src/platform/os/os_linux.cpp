@@ -19,6 +19,16 @@ void UseParentConsole() {
     // A program started from a terminal already writes to it.
 }
 
+bool PageHasFocus() {
+    return true;
+}
+
+void AddTouchKeys(KeyboardState&) {
+    // No page, no touch controls: a touch screen here is a mouse to SDL.
+}
+
+void ReleaseTouchKeys() {}
+
 bool WindowResizable() {
     return true;
 }

@@ -30,6 +30,27 @@ EM_JS(double, dv_cpu_seconds, (), {
     return (Module['dvBusyMs'] || 0) / 1000;
 });
 
+// The page's input (web/touch.js) answers for the focus and the touch
+// controls; under Node.js there is no page, and SDL's own focus decides.
+EM_JS(int, dv_page_has_focus, (), {
+    var input = Module['dvInput'];
+    return !input || input.takeFocus() ? 1 : 0;
+});
+
+EM_JS(void, dv_add_touch_keys, (std::uint8_t* state), {
+    var input = Module['dvInput'];
+    if (input) {
+        input.takeTouchKeys().forEach(function(code) { HEAPU8[state + code] = 0x80; });
+    }
+});
+
+EM_JS(void, dv_release_touch_keys, (), {
+    var input = Module['dvInput'];
+    if (input) {
+        input.releaseTouchKeys();
+    }
+});
+
 }  // namespace
 
 std::filesystem::path ProgramDirectory() {
@@ -46,6 +67,18 @@ double ProcessCpuSeconds() {
 
 void UseParentConsole() {
     // Output goes to the browser's console or to Node's own streams.
+}
+
+bool PageHasFocus() {
+    return dv_page_has_focus() != 0;
+}
+
+void AddTouchKeys(KeyboardState& state) {
+    dv_add_touch_keys(state.data());
+}
+
+void ReleaseTouchKeys() {
+    dv_release_touch_keys();
 }
 
 bool WindowResizable() {

@@ -77,6 +77,16 @@ void UseParentConsole() {
     static_cast<void>(ignored);
 }
 
+bool PageHasFocus() {
+    return true;
+}
+
+void AddTouchKeys(KeyboardState&) {
+    // No page, no touch controls: a touch screen here is a mouse to SDL.
+}
+
+void ReleaseTouchKeys() {}
+
 bool WindowResizable() {
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstdlib>
 
 namespace dv::sdl {
 
@@ -26,6 +28,29 @@ constexpr std::array<PadButtonKey, 10> kButtons{{
 
 std::span<const PadButtonKey> PadButtonTable() {
     return kButtons;
+}
+
+int StickArrow::Update(int x, int y) {
+    const std::int64_t lean2 = std::int64_t{x} * x + std::int64_t{y} * y;
+    const std::int64_t edge = arrow_ == 0 ? kPress : kRelease;
+    if (arrow_ == 0 ? lean2 < edge * edge : lean2 <= edge * edge) {
+        arrow_ = 0;
+        return arrow_;
+    }
+    const double ax = std::abs(x);
+    const double ay = std::abs(y);
+    bool horizontal = ax >= ay;
+    if (arrow_ == dik::Left || arrow_ == dik::Right) {
+        horizontal = ay <= ax * kTurn;
+    } else if (arrow_ == dik::Up || arrow_ == dik::Down) {
+        horizontal = ax > ay * kTurn;
+    }
+    if (horizontal) {
+        arrow_ = x < 0 ? dik::Left : dik::Right;
+    } else {
+        arrow_ = y < 0 ? dik::Up : dik::Down;
+    }
+    return arrow_;
 }
 
 SdlGamepads::~SdlGamepads() {
@@ -65,8 +90,14 @@ void SdlGamepads::Refresh() {
         }
         // A pad that will not open is tried again at the next read.
         if (SDL_GameController* controller = SDL_GameControllerOpen(i)) {
-            pads_.push_back(Pad{controller, id});
+            pads_.push_back(Pad{controller, id, StickArrow{}});
         }
+    }
+}
+
+void SdlGamepads::Release() {
+    for (Pad& pad : pads_) {
+        pad.stick.Release();
     }
 }
 
@@ -75,7 +106,7 @@ void SdlGamepads::AddPressed(KeyboardState& state) {
         return;
     }
     Refresh();
-    for (const Pad& pad : pads_) {
+    for (Pad& pad : pads_) {
         for (const PadButtonKey& key : kButtons) {
             if (SDL_GameControllerGetButton(pad.controller, key.button) != 0) {
                 state[static_cast<std::size_t>(key.dik)] = 0x80;
@@ -83,15 +114,8 @@ void SdlGamepads::AddPressed(KeyboardState& state) {
         }
         const int x = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTX);
         const int y = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTY);
-        if (x <= -kStickDeadZone) {
-            state[dik::Left] = 0x80;
-        } else if (x >= kStickDeadZone) {
-            state[dik::Right] = 0x80;
-        }
-        if (y <= -kStickDeadZone) {
-            state[dik::Up] = 0x80;
-        } else if (y >= kStickDeadZone) {
-            state[dik::Down] = 0x80;
+        if (const int arrow = pad.stick.Update(x, y); arrow != 0) {
+            state[static_cast<std::size_t>(arrow)] = 0x80;
         }
     }
 }

@@ -21,12 +21,33 @@ struct PadButtonKey {
 // Every button the game reads, and its key.
 std::span<const PadButtonKey> PadButtonTable();
 
+// The left stick read as one arrow at most. The dead zone is round, so a
+// push counts the same in every direction, and it has two edges: a stick
+// must lean past kPress to press an arrow and come back inside kRelease to
+// let go, so one resting near the edge does not flicker (each flicker would
+// restart the arrow's hold count and repeat it too soon). The arrow follows
+// the dominant axis; once pressed, it changes axis only when the other one
+// leads clearly, so a push near 45 degrees keeps one arrow.
+class StickArrow {
+public:
+    static constexpr int kPress = 16384;    // half of the full lean
+    static constexpr int kRelease = 13107;  // four tenths of it
+    // The other axis must lead the held one by this factor (tan 55 degrees,
+    // ten degrees past the diagonal) before the arrow turns.
+    static constexpr double kTurn = 1.4281;
+
+    // The arrow's DIK code after the stick moved to (x, y), up negative, or
+    // 0 for none.
+    int Update(int x, int y);
+    int Arrow() const { return arrow_; }
+    void Release() { arrow_ = 0; }
+
+private:
+    int arrow_ = 0;
+};
+
 class SdlGamepads {
 public:
-    // How far the left stick must lean, of 32767, before it counts as an
-    // arrow: a stick at rest never sits exactly at zero.
-    static constexpr int kStickDeadZone = 16000;
-
     SdlGamepads() = default;
     ~SdlGamepads();
     SdlGamepads(const SdlGamepads&) = delete;
@@ -48,10 +69,15 @@ public:
     // The pads open now.
     std::size_t Count() const { return pads_.size(); }
 
+    // Forgets what the sticks held, when the game loses the focus: back with
+    // the focus, a stick counts from where it is, by the press edge.
+    void Release();
+
 private:
     struct Pad {
         SDL_GameController* controller = nullptr;
         SDL_JoystickID instance = -1;
+        StickArrow stick;
     };
     void Refresh();
 

@@ -19,8 +19,11 @@ public:
     // Where the keyboard state comes from; SDL itself by default, a fake in tests.
     struct KeySource {
         std::function<void()> pump;                   // SDL_PumpEvents
-        std::function<SDL_Window*()> focus;           // SDL_GetKeyboardFocus
+        std::function<SDL_Window*()> focus;           // SDL_GetKeyboardFocus, in a page only
+                                                      // while the page gives the game its keys
         std::function<const std::uint8_t*(int*)> keys;  // SDL_GetKeyboardState
+        std::function<void(KeyboardState&)> touch;    // the page's touch controls; may be empty
+        std::function<void()> release;                // SDL_ResetKeyboard and the touch keys; may be empty
     };
     static KeySource SdlKeySource();
 
@@ -35,12 +38,15 @@ public:
     // Throws dv::Error (err::InputDeviceFailed) unless SDL's video is up.
     // Controllers are opened here; without them the keyboard still plays.
     void Acquire() override;
-    // Keys and controllers count only while the game's window has the
-    // keyboard focus, so typing into another program never reaches the game.
+    // Keys, touch and controllers count only while the game's window has
+    // the keyboard focus, so typing into another program never reaches the
+    // game. When the focus goes every key is let go, as the desktop does:
+    // a key released elsewhere must not come back down with the focus.
     void GetDeviceStateKeyboard(KeyboardState& state) override;
 
 private:
     SDL_Window* window_;
+    bool focused_ = false;
     KeySource source_;
     std::unique_ptr<SdlGamepads> pads_;
 };
