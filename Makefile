@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_JOBS ?= 2
 
-.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb windows windows-test web web-serve web-test clean
+.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb windows windows-test web web-serve web-test arm64-test clean
 
 all: build
 
@@ -60,8 +60,18 @@ install: build
 	cmake --install build/default --prefix "$(PREFIX)"
 
 # A Debian package in dist/, built in build/deb and checked with lintian.
+# ARCH=arm64: cross-built in build/arm64 against Debian's arm64 libraries
+# (a sysroot cached in ~/.cache/dravo-vantle), with the native build's assets.
+ARCH ?=
 deb: deps
-	JOBS=$(JOBS) scripts/make-deb
+	@if [ "$(ARCH)" = arm64 ]; then ./scripts/install-deps arm64 && $(MAKE) --no-print-directory build; fi
+	ARCH=$(ARCH) JOBS=$(JOBS) scripts/make-deb
+
+# The arm64 package's program and unit tests under qemu-aarch64, against the
+# suites and replays of the native build.
+arm64-test: build
+	@$(MAKE) --no-print-directory deb ARCH=arm64
+	JOBS=$(JOBS) scripts/arm64-tests
 
 # The Windows package in dist/ (cross-built; libraries cached in ~/.cache/dravo-vantle).
 windows: build
