@@ -1,5 +1,6 @@
 #include <SDL_hints.h>
 
+#include "app/GameFonts.h"
 #include "app/RunHost.h"
 #include "platform/Error.h"
 #include "platform/sdl/SdlHost.h"
@@ -31,7 +32,9 @@ public:
     explicit SdlRunHost(const sdl::HostOptions& options)
         : host_(Prepared(options)),
           keyboard_(host_),
-          render_(host_.Window()),
+          // Everything read beside the program goes through the host's one
+          // notion of where that is, the bundled fonts too.
+          render_(host_.Window(), GameFonts(host_.ProgramDirectory())),
           sound_(options.headless ? nullptr : host_.Window()),
           headless_(options.headless) {}
 

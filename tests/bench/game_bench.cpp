@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 
+#include "app/GameFonts.h"
 #include "audio/clsSound.h"
 #include "game/Form1.h"
 #include "platform/headless/HeadlessWindowSystem.h"
@@ -158,7 +159,7 @@ BENCHMARK(BusiestFrameRecording)->Unit(benchmark::kMicrosecond);
 
 void BusiestFrameSoftware(benchmark::State& st) {
     sdl::SdlHost host(sdl::HostOptions{true, true});
-    sdl::SdlRenderDevice render(host.Window());
+    sdl::SdlRenderDevice render(host.Window(), GameFonts(OutDir));
     ScriptedKeyboard keys;
     BenchGame game(render, keys);
     if (!game.loaded) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameFonts.h"
 #include "platform/sdl/SdlRenderDevice.h"
 
 namespace {
@@ -67,7 +68,7 @@ struct Scene {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         SDL_InitSubSystem(SDL_INIT_VIDEO);
         window = SDL_CreateWindow("bench", 0, 0, windowWidth, windowHeight, SDL_WINDOW_HIDDEN);
-        device = std::make_unique<SdlRenderDevice>(window);
+        device = std::make_unique<SdlRenderDevice>(window, dv::GameFonts(DV_OUT_DIR));
         device->CreateDevice(800, 600);
         dir = fs::temp_directory_path() / ("dv_render_bench_" + std::to_string(getpid()));
         fs::create_directories(dir);

@@ -6,6 +6,7 @@
 #include <SDL_image.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "Binary.h"
 #include "Desktop.h"
@@ -87,6 +88,20 @@ TEST(Golden, TheIntroCrossFade) {
 TEST(Golden, APlayFrameWithBurstingCellsLabelsAndTheLandingImage) {
     ExpectFrameLooksAsRecorded("play", "--replay '" + (FixtureDir / "replays" / "regression.txt").string() +
                                            "' --ticks 1140 --screenshot 1140:play");
+}
+
+// With no font on the system, the files beside the program draw the same
+// letters: the desktop resolves the game's faces to those very files. The
+// program runs from another folder, so only the program's own finds them.
+TEST(Golden, APlayFrameDrawnWithOnlyTheBundledFonts) {
+    const test::TempDir config;
+    const auto conf = config.Path() / "fonts.conf";
+    std::ofstream(conf) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+    ExpectFrameLooksAsRecorded("play",
+                               "--replay '" + (FixtureDir / "replays" / "regression.txt").string() +
+                                   "' --ticks 1140 --screenshot 1140:play",
+                               "--headless",
+                               "SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy FONTCONFIG_FILE='" + conf.string() + "'");
 }
 
 // The same frame drawn in a window on a desktop, where the renderer is the

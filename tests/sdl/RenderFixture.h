@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameFonts.h"
 #include "platform/sdl/SdlRenderDevice.h"
 
 namespace dv::sdl::test {
@@ -62,7 +63,7 @@ protected:
         }
         window_ = SDL_CreateWindow("render test", 0, 0, windowW, windowH, SDL_WINDOW_HIDDEN);
         ASSERT_NE(window_, nullptr) << SDL_GetError();
-        device_ = std::make_unique<SdlRenderDevice>(window_);
+        device_ = std::make_unique<SdlRenderDevice>(window_, GameFonts(DV_OUT_DIR));
         device_->CreateDevice(W, H);
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = std::filesystem::temp_directory_path() /

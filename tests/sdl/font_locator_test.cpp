@@ -1,5 +1,6 @@
 // Where fontconfig offers no font at all, the files that travel with the game
-// must still give every face the game asks for a file to draw with.
+// must still give every face the game asks for a file to draw with, from the
+// folder the caller names.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,12 +8,17 @@
 #include <optional>
 #include <string>
 
+#include "RenderFixture.h"
 #include "TempDir.h"
+#include "app/GameFonts.h"
 #include "platform/Error.h"
 #include "platform/os/FontLocator.h"
 
-namespace dv::os {
+namespace dv {
 namespace {
+
+using os::FontFile;
+using os::FontLocator;
 
 // fontconfig reads the configuration FONTCONFIG_FILE names; this one knows no fonts.
 class NoSystemFonts {
@@ -41,7 +47,7 @@ private:
 
 TEST(FontLocator, WithoutAnySystemFontTheBundledFilesServeEveryFace) {
     const NoSystemFonts none;
-    const FontLocator locator(std::filesystem::path(DV_OUT_DIR) / "fonts");
+    const FontLocator locator(GameFonts(DV_OUT_DIR));
     const FontFile lettering = locator.Find("Comic Sans MS", true);
     EXPECT_EQ(lettering.file, std::filesystem::path(DV_OUT_DIR) / "fonts" / "ComicNeue-Bold.otf");
     EXPECT_TRUE(std::filesystem::is_regular_file(lettering.file));
@@ -52,7 +58,7 @@ TEST(FontLocator, WithoutAnySystemFontTheBundledFilesServeEveryFace) {
     }
 
     // Nothing bundled either: the player is told which file is missing.
-    const FontLocator bare(none.Path() / "fonts");
+    const FontLocator bare(GameFonts(none.Path()));
     try {
         locator.Find("Comic Sans MS", true);
         bare.Find("Comic Sans MS", true);
@@ -62,5 +68,32 @@ TEST(FontLocator, WithoutAnySystemFontTheBundledFilesServeEveryFace) {
     }
 }
 
+// The game hands the render device the fonts beside the program as the host
+// knows its folder; the device must draw from there and work out no folder
+// of its own.
+class BundledFontsTest : public sdl::test::RenderFixture {};
+
+TEST_F(BundledFontsTest, TheRenderDeviceDrawsFromTheFolderItIsGiven) {
+    const NoSystemFonts none;
+    const std::filesystem::path elsewhere = none.Path() / "elsewhere";
+    std::filesystem::create_directories(elsewhere / "fonts");
+    for (const char* file : {"ComicNeue-Bold.otf", "DejaVuSans-Bold.ttf"}) {
+        std::filesystem::copy_file(std::filesystem::path(DV_OUT_DIR) / "fonts" / file, elsewhere / "fonts" / file);
+    }
+    device_ = std::make_unique<sdl::SdlRenderDevice>(window_, GameFonts(elsewhere));
+    device_->CreateDevice(W, H);
+    const FontId lettering = device_->CreateTextFont({"Comic Sans MS", 24, true});
+    const FontId label = device_->CreateTextFont({"Magneto", 18, true});
+    EXPECT_EQ(device_->FontFile(lettering).file, elsewhere / "fonts" / "ComicNeue-Bold.otf");
+    EXPECT_EQ(device_->FontFile(label).file, elsewhere / "fonts" / "DejaVuSans-Bold.ttf");
+
+    device_->Clear(clear::Target, 0xFF000000, 1.0F, 0);
+    Text(lettering, 0xFFFFFFFF, "Livello 3", {0, 0, 400, 100}, textformat::Left);
+    Text(label, 0xFFFFFFFF, "+40", {0, 200, 400, 300}, textformat::Left);
+    const sdl::test::Bounds lit = LitBounds(device_->ReadFrame(), 0xFF000000);
+    EXPECT_LT(lit.top, 40);
+    EXPECT_GE(lit.bottom, 200);
+}
+
 }  // namespace
-}  // namespace dv::os
+}  // namespace dv

@@ -336,14 +336,14 @@ TEST_F(RenderDeviceTest, FrameAndSpritePairingMisuseThrows) {
 }
 
 TEST_F(RenderDeviceTest, EverythingNeedsTheDeviceCreatedFirst) {
-    SdlRenderDevice fresh(window_);
+    SdlRenderDevice fresh(window_, GameFonts(DV_OUT_DIR));
     ExpectMisuse([&] { fresh.BeginScene(); }, "BeginScene");
     ExpectMisuse([&] { fresh.Clear(clear::Target, 0, 1, 0); }, "Clear");
     ExpectMisuse([&] { fresh.Present(); }, "Present");
     ExpectMisuse([&] { fresh.CreateTextureFromFile(dir_ / "x.bmp", false, 0); }, "CreateTextureFromFile");
     ExpectMisuse([&] { fresh.CreateTextFont({"DejaVu Sans", 12, false}); }, "CreateTextFont");
     ExpectMisuse([&] { fresh.SaveScreenshot(dir_ / "x.png"); }, "SaveScreenshot");
-    EXPECT_THROW(SdlRenderDevice(nullptr), Error);
+    EXPECT_THROW(SdlRenderDevice(nullptr, GameFonts(DV_OUT_DIR)), Error);
 }
 
 // Reads a saved PNG back as 0xRRGGBB pixels.

@@ -48,12 +48,13 @@ TEST(FontChoice, FollowsFontconfigAndNinetySixDpi) {
     EXPECT_EQ(PixelSizeForPoints(10), 13);
     EXPECT_EQ(PixelSizeForPoints(11), 15);
 
-    const FontMatch bold = MatchFont("Comic Sans MS", true);
-    const FontMatch regular = MatchFont("Comic Sans MS", false);
+    const os::FontLocator fonts(GameFonts(DV_OUT_DIR));
+    const FontMatch bold = fonts.Find("Comic Sans MS", true);
+    const FontMatch regular = fonts.Find("Comic Sans MS", false);
     EXPECT_EQ(bold.file.filename(), "ComicNeue-Bold.otf");
     EXPECT_NE(regular.file, bold.file);
     // The label face is misspelt in the game; whatever stands in must exist.
-    EXPECT_TRUE(std::filesystem::exists(MatchFont("Comics sans MS", false).file));
+    EXPECT_TRUE(std::filesystem::exists(fonts.Find("Comics sans MS", false).file));
 }
 
 TEST_F(RenderTextTest, PointSizeBecomesTheNinetySixDpiPixelSize) {

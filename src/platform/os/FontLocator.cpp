@@ -1,29 +1,21 @@
 #include "platform/os/FontLocator.h"
 
 #include "platform/Error.h"
-#include "platform/os/FontSystem.h"
 #include "platform/os/Utf8Path.h"
 
 namespace dv::os {
 
-FontFile BundledFont(const std::filesystem::path& folder, const std::string& face, bool bold) {
-    FontFile found;
-    found.file = folder / (face == "Comic Sans MS" ? "ComicNeue-Bold.otf" : "DejaVuSans-Bold.ttf");
-    // Only bold cuts travel with the game; a regular face is drawn from them too.
-    static_cast<void>(bold);
-    return found;
+std::filesystem::path BundledFonts::FileFor(const std::string& face) const {
+    const auto named = faces.find(face);
+    return folder / (named != faces.end() ? named->second : otherFaces);
 }
 
-FontLocator::FontLocator(std::filesystem::path bundledFolder)
-    : system_(std::make_unique<System>()), bundled_(std::move(bundledFolder)) {}
-
-FontLocator::~FontLocator() = default;
-
 FontFile FontLocator::Find(const std::string& face, bool bold) const {
-    if (std::optional<FontFile> found = system_->Find(face, bold)) {
+    if (std::optional<FontFile> found = FindInstalled(face, bold)) {
         return *found;
     }
-    FontFile bundled = BundledFont(bundled_, face, bold);
+    // Only bold cuts travel with the program; a regular face is drawn from them too.
+    FontFile bundled{bundled_.FileFor(face), 0, false};
     std::error_code ec;
     if (!std::filesystem::is_regular_file(bundled.file, ec)) {
         throw Error(err::RenderDeviceFailed,

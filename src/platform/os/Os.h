@@ -10,6 +10,8 @@
 namespace dv::os {
 
 // The folder holding the running program; empty when the system cannot say.
+// Only the host asks: the game, its files and the bundled fonts take the
+// folder from the host, which decides once what an empty answer means.
 std::filesystem::path ProgramDirectory();
 
 // Processor time the whole process has used, in seconds from any origin.

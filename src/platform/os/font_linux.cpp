@@ -2,7 +2,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include "platform/Error.h"
-#include "platform/os/FontSystem.h"
+#include "platform/os/FontLocator.h"
 
 namespace dv::os {
 
@@ -26,20 +26,21 @@ struct ConfigDestroyer {
 // The configuration is loaded privately rather than through fontconfig's
 // shared default, which is never released before exit and shows up as a
 // leak under the sanitizers.
-struct FontLocator::System::State {
+struct FontLocator::Installed {
     std::unique_ptr<FcConfig, ConfigDestroyer> config{FcInitLoadConfigAndFonts()};
 };
 
-FontLocator::System::System() : state_(std::make_unique<State>()) {
-    if (!state_->config) {
+FontLocator::FontLocator(BundledFonts bundled)
+    : installed_(std::make_unique<const Installed>()), bundled_(std::move(bundled)) {
+    if (!installed_->config) {
         ThrowFontError("Configurazione dei caratteri non disponibile");
     }
 }
 
-FontLocator::System::~System() = default;
+FontLocator::~FontLocator() = default;
 
-std::optional<FontFile> FontLocator::System::Find(const std::string& face, bool bold) const {
-    FcConfig* config = state_->config.get();
+std::optional<FontFile> FontLocator::FindInstalled(const std::string& face, bool bold) const {
+    FcConfig* config = installed_->config.get();
     PatternPtr pattern(FcPatternCreate());
     if (!pattern) {
         ThrowFontError("Memoria insufficiente per cercare il carattere " + face);

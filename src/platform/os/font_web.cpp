@@ -1,15 +1,16 @@
 // A page has no system fonts to ask for: the bundled files serve every face.
-#include "platform/os/FontSystem.h"
+#include "platform/os/FontLocator.h"
 
 namespace dv::os {
 
-struct FontLocator::System::State {};
+struct FontLocator::Installed {};
 
-FontLocator::System::System() = default;
+FontLocator::FontLocator(BundledFonts bundled)
+    : installed_(std::make_unique<const Installed>()), bundled_(std::move(bundled)) {}
 
-FontLocator::System::~System() = default;
+FontLocator::~FontLocator() = default;
 
-std::optional<FontFile> FontLocator::System::Find(const std::string& /*face*/, bool /*bold*/) const {
+std::optional<FontFile> FontLocator::FindInstalled(const std::string& /*face*/, bool /*bold*/) const {
     return std::nullopt;
 }
 

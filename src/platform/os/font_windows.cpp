@@ -1,15 +1,19 @@
 // Faces as Windows registers them: each installed font is a value under the
-// Fonts key, named like "Comic Sans MS Bold (TrueType)" (a collection joins
-// its faces with " & "), holding a file name in the Windows fonts folder or,
-// for a font installed for one user only, a full path.
+// Fonts key, named like "DejaVu Sans Bold (TrueType)" (a collection joins
+// its faces with " & "), holding a file name in the Fonts folder or, for a
+// font installed for one user only, a full path. Installers may write that
+// path with variables in it (%LOCALAPPDATA%, %SystemRoot%) as an
+// expandable value.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <cwctype>
 #include <vector>
 
-#include "platform/os/FontSystem.h"
+#include "platform/os/FontLocator.h"
 
 namespace dv::os {
 
@@ -59,6 +63,22 @@ std::vector<std::wstring> FacesOf(std::wstring name) {
     }
 }
 
+// The text with its %VARIABLES% replaced, as Windows reads an expandable value.
+std::wstring Expanded(const std::wstring& text) {
+    std::wstring out(text.size() + 1, L'\0');
+    for (;;) {
+        const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), out.data(), static_cast<DWORD>(out.size()));
+        if (needed == 0) {
+            return text;
+        }
+        if (needed <= out.size()) {
+            out.resize(needed - 1);
+            return out;
+        }
+        out.resize(needed);
+    }
+}
+
 void ReadKey(HKEY root, std::vector<Registered>& out) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, kFontsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
@@ -79,37 +99,45 @@ void ReadKey(HKEY root, std::vector<Registered>& out) {
             continue;
         }
         data[dataBytes / sizeof(wchar_t)] = L'\0';
-        out.push_back({FacesOf(std::wstring(name, nameLength)), std::wstring(data)});
+        const std::wstring file(data);
+        out.push_back({FacesOf(std::wstring(name, nameLength)), type == REG_EXPAND_SZ ? Expanded(file) : file});
     }
     RegCloseKey(key);
 }
 
+// Asked of the shell rather than built from the Windows folder: under
+// Terminal Services a program not marked as aware of it is given a Windows
+// folder of its own for each user, which holds no fonts.
 std::filesystem::path FontsFolder() {
-    wchar_t windows[MAX_PATH];
-    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
+    PWSTR folder = nullptr;
+    std::filesystem::path out;
+    if (SHGetKnownFolderPath(FOLDERID_Fonts, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
+        out = std::filesystem::path(folder);
     }
-    return std::filesystem::path(std::wstring(windows, length)) / L"Fonts";
+    // Freed whether the call succeeded or not.
+    CoTaskMemFree(folder);
+    return out;
 }
 
 }  // namespace
 
-struct FontLocator::System::State {
+struct FontLocator::Installed {
+    Installed() : folder(FontsFolder()) {
+        // The machine's fonts first, then the ones a user installed for themselves.
+        ReadKey(HKEY_LOCAL_MACHINE, fonts);
+        ReadKey(HKEY_CURRENT_USER, fonts);
+    }
+
     std::vector<Registered> fonts;
     std::filesystem::path folder;
 };
 
-FontLocator::System::System() : state_(std::make_unique<State>()) {
-    // The machine's fonts first, then the ones a user installed for themselves.
-    ReadKey(HKEY_LOCAL_MACHINE, state_->fonts);
-    ReadKey(HKEY_CURRENT_USER, state_->fonts);
-    state_->folder = FontsFolder();
-}
+FontLocator::FontLocator(BundledFonts bundled)
+    : installed_(std::make_unique<const Installed>()), bundled_(std::move(bundled)) {}
 
-FontLocator::System::~System() = default;
+FontLocator::~FontLocator() = default;
 
-std::optional<FontFile> FontLocator::System::Find(const std::string& face, bool bold) const {
+std::optional<FontFile> FontLocator::FindInstalled(const std::string& face, bool bold) const {
     const std::wstring wanted = Wide(face);
     // A bold face is its own entry; without one the regular is thickened.
     struct Try {
@@ -122,14 +150,14 @@ std::optional<FontFile> FontLocator::System::Find(const std::string& face, bool 
     }
     tries.push_back({wanted, bold});
     for (const Try& t : tries) {
-        for (const Registered& r : state_->fonts) {
+        for (const Registered& r : installed_->fonts) {
             for (std::size_t i = 0; i < r.faces.size(); ++i) {
                 if (!SameName(r.faces[i], t.name)) {
                     continue;
                 }
                 std::filesystem::path file(r.file);
                 if (file.is_relative()) {
-                    file = state_->folder / file;
+                    file = installed_->folder / file;
                 }
                 std::error_code ec;
                 if (std::filesystem::is_regular_file(file, ec)) {

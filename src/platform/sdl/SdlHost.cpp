@@ -39,6 +39,8 @@ void SetGameIcon(SDL_Window* window) {
     }
 }
 
+// Asked once: the game's files and the bundled fonts all go by this answer,
+// so they cannot disagree about where the program lives.
 std::filesystem::path QueryProgramDirectory() {
     std::filesystem::path dir = os::ProgramDirectory();
     if (dir.empty()) {

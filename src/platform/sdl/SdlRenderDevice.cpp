@@ -140,7 +140,8 @@ void SdlRenderDevice::RendererDestroyer::operator()(SDL_Renderer* renderer) cons
     SDL_DestroyRenderer(renderer);
 }
 
-SdlRenderDevice::SdlRenderDevice(SDL_Window* window) : window_(window) {
+SdlRenderDevice::SdlRenderDevice(SDL_Window* window, os::BundledFonts fonts)
+    : window_(window), fonts_(std::move(fonts)) {
     if (window_ == nullptr) {
         ThrowMisuse("Finestra mancante per il dispositivo grafico");
     }
@@ -189,7 +190,7 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
     Check(SDL_GetRendererInfo(renderer.get(), &info), "Impossibile leggere il tipo di dispositivo grafico");
     software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
 
-    auto text = std::make_unique<SdlText>(renderer.get());
+    auto text = std::make_unique<SdlText>(renderer.get(), fonts_);
     renderer_ = std::move(renderer);
     target_ = std::move(target);
     text_ = std::move(text);

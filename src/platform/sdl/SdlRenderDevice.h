@@ -27,7 +27,8 @@ bool IsSoftwareRasteriser(std::string_view glRenderer);
 class SdlRenderDevice final : public IRenderDevice {
 public:
     // The window must outlive the device; SDL video is already initialised.
-    explicit SdlRenderDevice(SDL_Window* window);
+    // The bundled fonts serve the faces the system has no file for.
+    SdlRenderDevice(SDL_Window* window, os::BundledFonts fonts);
     ~SdlRenderDevice() override;
     SdlRenderDevice(const SdlRenderDevice&) = delete;
     SdlRenderDevice& operator=(const SdlRenderDevice&) = delete;
@@ -104,6 +105,7 @@ private:
     SDL_Texture* MagnifiedCopy(Texture& t, int quartersX, int quartersY);
 
     SDL_Window* window_;
+    os::BundledFonts fonts_;
     int width_ = 0;
     int height_ = 0;
     bool inScene_ = false;

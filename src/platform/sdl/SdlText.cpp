@@ -4,7 +4,6 @@
 #include <functional>
 
 #include "platform/Error.h"
-#include "platform/os/Os.h"
 #include "platform/os/Utf8Path.h"
 
 namespace dv::sdl {
@@ -33,14 +32,6 @@ void SdlText::FontCloser::operator()(TTF_Font* font) const noexcept {
     TTF_CloseFont(font);
 }
 
-std::filesystem::path BundledFontFolder() {
-    return os::ProgramDirectory() / "fonts";
-}
-
-FontMatch MatchFont(const std::string& face, bool bold) {
-    return os::FontLocator(BundledFontFolder()).Find(face, bold);
-}
-
 int PixelSizeForPoints(int pointSize) {
     return static_cast<int>(std::lround(pointSize * 96.0 / 72.0));
 }
@@ -50,7 +41,7 @@ std::size_t SdlText::LineKeyHash::operator()(const LineKey& key) const noexcept 
     return h ^ (std::hash<FontId>{}(key.font) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
 }
 
-SdlText::SdlText(SDL_Renderer* renderer) : renderer_(renderer) {
+SdlText::SdlText(SDL_Renderer* renderer, os::BundledFonts bundled) : renderer_(renderer), bundled_(std::move(bundled)) {
     // SDL_ttf counts its users, so the host may hold it open as well.
     if (TTF_Init() != 0) {
         ThrowSdlRenderError("Impossibile inizializzare SDL_ttf");
@@ -74,7 +65,7 @@ FontId SdlText::CreateFont(const FontDesc& desc) {
         ThrowFontError("Dimensione del carattere non valida: " + std::to_string(desc.pointSize));
     }
     if (!finder_) {
-        finder_.emplace(BundledFontFolder());
+        finder_.emplace(bundled_);
     }
     Font font{desc, finder_->Find(desc.face, desc.bold), nullptr};
     const std::string file = Utf8FromPath(font.match.file);

@@ -1,7 +1,7 @@
 #pragma once
-// Fonts found through the system's font locator and drawn with SDL_ttf, with the rendered
-// lines kept as textures: the game redraws the same few strings every frame,
-// and rasterising a line costs far more than copying it.
+// Fonts found through the system's font locator and drawn with SDL_ttf, with
+// the rendered lines kept as textures: the game redraws the same few strings
+// every frame, and rasterising a line costs far more than copying it.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
@@ -27,12 +27,6 @@ namespace dv::sdl {
 // The font file the desktop would use for a face.
 using FontMatch = os::FontFile;
 
-// The folder of the font files that travel with the game.
-std::filesystem::path BundledFontFolder();
-
-// One lookup with a locator of its own.
-FontMatch MatchFont(const std::string& face, bool bold);
-
 // The pixel size a 96-dpi display gives a point size: 24 pt -> 32 px.
 int PixelSizeForPoints(int pointSize);
 
@@ -54,7 +48,8 @@ public:
     // score that changes every frame cannot grow the cache without bound.
     static constexpr std::size_t CacheCapacity = 256;
 
-    explicit SdlText(SDL_Renderer* renderer);
+    // The bundled files serve the faces the system has no file for.
+    SdlText(SDL_Renderer* renderer, os::BundledFonts bundled);
     ~SdlText();
     SdlText(const SdlText&) = delete;
     SdlText& operator=(const SdlText&) = delete;
@@ -98,6 +93,7 @@ private:
     const Font& FontAt(FontId font) const;
 
     SDL_Renderer* renderer_;
+    os::BundledFonts bundled_;
     std::optional<os::FontLocator> finder_;  // loaded with the first font
     std::vector<Font> fonts_;
     LruList lines_;  // most recently used first
