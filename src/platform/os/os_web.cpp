@@ -55,10 +55,6 @@ bool WindowResizable() {
     return false;
 }
 
-bool OpaqueCopiesOfWidePictures() {
-    return true;
-}
-
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }

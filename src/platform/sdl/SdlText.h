@@ -54,7 +54,9 @@ public:
     // score that changes every frame cannot grow the cache without bound.
     static constexpr std::size_t CacheCapacity = 256;
 
-    explicit SdlText(SDL_Renderer* renderer);
+    // Lines are stored in textureFormat, best the frame's own layout, so that
+    // drawing them converts nothing.
+    explicit SdlText(SDL_Renderer* renderer, Uint32 textureFormat = SDL_PIXELFORMAT_ARGB8888);
     ~SdlText();
     SdlText(const SdlText&) = delete;
     SdlText& operator=(const SdlText&) = delete;
@@ -98,6 +100,7 @@ private:
     const Font& FontAt(FontId font) const;
 
     SDL_Renderer* renderer_;
+    Uint32 textureFormat_;
     std::optional<os::FontLocator> finder_;  // loaded with the first font
     std::vector<Font> fonts_;
     LruList lines_;  // most recently used first
