@@ -5,13 +5,12 @@
 //     tick accuracy over 10 s of the intro, frames drawn per second, time
 //     from the start click to the first intro frame.
 //
-//   cd tests/web && node measure.js --rate 4 [--runs 4] [--trace] [--profile FILE]
+//   cd tests/web && node measure.js --rate 4 [--runs 4] [--profile FILE]
 //     a phone's processor: the page's thread slowed RATE times (CDP
 //     Emulation.setCPUThrottlingRate), real-time busy play (the five-minute
 //     replay, 3000 ticks). Prints the game's tick-stats line (its cpu is the
-//     frame callbacks and the sound callbacks together), the longest frame
-//     callback after the first second, and with --trace the page's thread's
-//     busy share read from a Chromium trace. --profile writes the sampled
+//     frame callbacks and the sound callbacks together) and the longest frame
+//     callback after the first second. --profile writes the sampled
 //     JavaScript/WebAssembly profile of the run (CDP Profiler) and prints the
 //     functions with the most self time.
 'use strict';
@@ -49,30 +48,6 @@ async function intro(browser, server) {
   await context.close();
 }
 
-// The main thread of the page's renderer in a trace, and the share of the
-// time between `from` and `to` (trace microseconds) its top-level tasks took.
-function traceBusy(events, from, to) {
-  const names = events.filter((e) => e.ph === 'M' && e.name === 'thread_name' && e.args.name === 'CrRendererMain');
-  let best = null;
-  for (const n of names) {
-    const tasks = events.filter((e) => e.pid === n.pid && e.tid === n.tid && e.ph === 'X' && e.name === 'RunTask');
-    if (!best || tasks.length > best.length) {
-      best = tasks;
-    }
-  }
-  let busy = 0;
-  let end = 0;
-  for (const t of (best || []).sort((a, b) => a.ts - b.ts)) {
-    const s = Math.max(t.ts, from, end);
-    const e = Math.min(t.ts + (t.dur || 0), to);
-    if (e > s) {
-      busy += e - s;
-      end = e;
-    }
-  }
-  return 100 * busy / (to - from);
-}
-
 // Self time per function in a CDP Profiler profile, largest first.
 function selfTimes(profile) {
   const byId = new Map(profile.nodes.map((n) => [n.id, n]));
@@ -108,15 +83,6 @@ async function phone(browser, server, rate, run, opts) {
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
   const cdp = await context.newCDPSession(page);
   await cdp.send('Emulation.setCPUThrottlingRate', { rate });
-  let traceEvents = null;
-  if (opts.trace) {
-    traceEvents = [];
-    cdp.on('Tracing.dataCollected', (e) => traceEvents.push(...e.value));
-    await cdp.send('Tracing.start', {
-      traceConfig: { includedCategories: ['devtools.timeline', 'toplevel'], recordMode: 'recordContinuously' },
-      transferMode: 'ReportEvents',
-    });
-  }
   if (opts.profile) {
     await cdp.send('Profiler.enable');
     await cdp.send('Profiler.setSamplingInterval', { interval: 500 });
@@ -129,20 +95,6 @@ async function phone(browser, server, rate, run, opts) {
   let profile = null;
   if (opts.profile) {
     ({ profile } = await cdp.send('Profiler.stop'));
-  }
-  let busyTrace = null;
-  if (opts.trace) {
-    const done = new Promise((resolve) => cdp.once('Tracing.tracingComplete', resolve));
-    await cdp.send('Tracing.end');
-    await done;
-    // The run's span: from the first to the last frame callback, in trace
-    // time (the trace's clock is the page's monotonic clock, in µs).
-    const animation = traceEvents.filter((e) => e.name === 'FireAnimationFrame' && e.ph === 'X');
-    if (animation.length > 1) {
-      const from = animation[Math.floor(animation.length * 0.01)].ts;
-      const to = animation[animation.length - 1].ts;
-      busyTrace = traceBusy(traceEvents, from, to);
-    }
   }
   const callbacks = await page.evaluate(() => {
     const all = window.dvCallbacks;
@@ -161,9 +113,6 @@ async function phone(browser, server, rate, run, opts) {
   let line = `rate ${rate} run ${run}: ${stats.replace(/^tick-stats: /, '')}; frame callbacks after 1 s: ` +
     `max ${callbacks.max.toFixed(1)} ms, p99 ${callbacks.p99.toFixed(1)} ms, ${callbacks.over50} over 50 ms of ${callbacks.count}` +
     `; wall ${wall.toFixed(1)} s`;
-  if (busyTrace !== null) {
-    line += `; page's thread busy (trace) ${busyTrace.toFixed(1)}%`;
-  }
   console.log(line);
   if (profile) {
     const file = typeof opts.profile === 'string' ? opts.profile.replace(/(\.cpuprofile)?$/, `-${rate}-${run}.cpuprofile`)
@@ -184,7 +133,7 @@ async function phone(browser, server, rate, run, opts) {
       await intro(browser, server);
     } else {
       const runs = Number(option('runs', 1));
-      const opts = { trace: option('trace', false), profile: option('profile', false) };
+      const opts = { profile: option('profile', false) };
       for (let run = 1; run <= runs; ++run) {
         await phone(browser, server, Number(rate), run, opts);
       }
