@@ -30,8 +30,25 @@ EM_JS(void, dv_run_finishing, (), {
 
 // A page cannot read its processor time; the time spent inside the frame
 // callbacks is the game's share of the page's thread (see os_web.cpp).
+// SDL's sound callback runs on the same thread outside them (a
+// ScriptProcessorNode mixing the next buffer), so its handler is timed too,
+// from the first frame after the sound device opens.
 EM_JS(void, dv_count_busy, (double ms), {
     Module['dvBusyMs'] = (Module['dvBusyMs'] || 0) + ms;
+    var audio = Module['SDL2'] && Module['SDL2'].audio;
+    var node = audio && audio.scriptProcessorNode;
+    if (node && !node.dvTimed && node['onaudioprocess']) {
+        var mix = node['onaudioprocess'];
+        node['onaudioprocess'] = function(e) {
+            var started = performance.now();
+            try {
+                mix(e);
+            } finally {
+                Module['dvBusyMs'] += performance.now() - started;
+            }
+        };
+        node.dvTimed = true;
+    }
 });
 
 bool UnderNode() {

@@ -251,6 +251,140 @@ TEST_F(RenderDeviceTest, TintMultipliesColourAndBlendsByItsAlpha) {
     EXPECT_TRUE(Near(Pixel(14, 14), 0x80007F, 2));
 }
 
+// A frame's clear is drawn only where something needs it: a sky as large as
+// the frame drawn first makes it needless. That may change no pixel: each
+// scene below is drawn once with the clear paid at once (reading a pixel pays
+// it) and once as the game draws, and the two frames must be equal.
+TEST_F(RenderDeviceTest, TheClearIsDrawnWhereverAnythingCouldShowIt) {
+    std::vector<std::uint32_t> skyPixels(static_cast<std::size_t>(W * H));
+    for (std::size_t i = 0; i < skyPixels.size(); ++i) {
+        skyPixels[i] = static_cast<std::uint32_t>(i * 2654435761U) & 0xFFFFFF;
+    }
+    const TextureId sky = device_->CreateTextureFromFile(WriteBmp("sky.bmp", W, H, skyPixels), false, 0);
+    const TextureId wall = Solid("wall.bmp", W, 100, 0x336699);
+    const TextureId cell = Solid("cell.bmp", 17, 17, RedRgb);
+    const FontId font = device_->CreateTextFont({"DejaVu Sans", 20, false});
+
+    struct Scene {
+        const char* name;
+        std::function<void()> draw;
+    };
+    auto sprite = [&](TextureId t, float x, float y, std::uint32_t tint = 0xFFFFFFFF, Vec2 scale = {1, 1},
+                      float rotation = 0) {
+        device_->SpriteBegin();
+        device_->SpriteDraw(t, scale, {0, 0}, rotation, {x, y}, tint);
+        device_->SpriteEnd();
+    };
+    const std::vector<Scene> scenes = {
+        {"sky in two strips, then sprites and text",
+         [&] {
+             sprite(sky, 0, -250);
+             sprite(sky, 0, 350);
+             sprite(cell, 40, 40, 0xFFFFFFFF, {2, 2}, 0.5F);
+             device_->DrawText(font, 0xFFFFFF00, "Punti 1234", RectL{10, 10, 300, 60}, textformat::Left);
+         }},
+        {"sky covering the top rows only", [&] { sprite(sky, 0, -400); }},
+        {"sky from the bottom up, with a gap", [&] { sprite(sky, 0, 450); sprite(sky, 0, -200); }},
+        {"wall in the middle, then the sky", [&] { sprite(wall, 0, 250); sprite(sky, 0, 0); }},
+        {"walls from both edges", [&] { sprite(wall, 0, -20); sprite(wall, 0, 540); sprite(cell, 0, 300); }},
+        {"sky not quite as wide as the frame", [&] { sprite(sky, 1, 0); }},
+        {"faded sky", [&] { sprite(sky, 0, 0, 0xC0FFFFFF); }},
+        {"text first", [&] { device_->DrawText(font, 0xFFFFFFFF, "Ciao", RectL{0, 0, 800, 600}, 0); }},
+        {"a turned cell first", [&] { sprite(cell, 300, 300, 0xFFFFFFFF, {1, 1}, 0.3F); }},
+        {"nothing drawn", [] {}},
+    };
+    for (const Scene& scene : scenes) {
+        SCOPED_TRACE(scene.name);
+        std::vector<std::uint32_t> frames[2];
+        for (int deferred = 0; deferred < 2; ++deferred) {
+            // Something else first, so a clear left unpaid would show it.
+            ClearTo(0xFFFFFFFF);
+            Draw(cell, {1, 1}, {0, 0}, 0, {0, 0});
+            device_->Present();
+            ClearTo(0xFF405060);
+            if (deferred == 0) {
+                Pixel(0, 0);
+            }
+            device_->BeginScene();
+            scene.draw();
+            device_->EndScene();
+            device_->Present();
+            frames[deferred] = device_->ReadFrame();
+        }
+        ASSERT_EQ(frames[0].size(), frames[1].size());
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < frames[0].size(); ++i) {
+            differing += frames[0][i] != frames[1][i] ? 1 : 0;
+        }
+        EXPECT_EQ(differing, 0U);
+    }
+}
+
+// A keyed picture drawn upright, unscaled and untinted is drawn as copies of
+// its opaque parts; a picture with too many of them is blended as before.
+// Either way each of its pixels is exactly the picture's or the background's,
+// clipped at the frame's edges too.
+TEST_F(RenderDeviceTest, KeyedPicturesShowExactlyTheirUnkeyedPixels) {
+    constexpr std::uint32_t key = 0x4F4F4F;
+    auto framePicture = [&](int w, int h) {
+        std::vector<std::uint32_t> px(static_cast<std::size_t>(w * h));
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const bool border = x < 12 || x >= w - 12 || y >= h - 9 || (y < 30 && x % 40 < 9);
+                px[static_cast<std::size_t>(y * w + x)] =
+                    border ? (0x102030U + static_cast<std::uint32_t>(x * 7 + y * 13)) & 0xFFFFFF : key;
+            }
+        }
+        return px;
+    };
+    std::vector<std::uint32_t> checks(static_cast<std::size_t>(64 * 64));
+    for (int i = 0; i < 64 * 64; ++i) {
+        checks[static_cast<std::size_t>(i)] = ((i / 64 + i % 64) % 2 == 0) ? key : 0xC08040;
+    }
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> pixels;
+        int w, h;
+        int x, y;
+    };
+    const std::vector<Case> cases = {
+        {"a frame with notches", framePicture(200, 160), 200, 160, 100, 80},
+        {"a frame over the frame's corner", framePicture(200, 160), 200, 160, -30, 500},
+        {"a chequerboard", checks, 64, 64, 700, 10},
+    };
+    std::vector<std::uint32_t> under(static_cast<std::size_t>(W * H));
+    for (std::size_t i = 0; i < under.size(); ++i) {
+        under[i] = static_cast<std::uint32_t>(i * 40503U) & 0xFFFFFF;
+    }
+    const TextureId ground = device_->CreateTextureFromFile(WriteBmp("ground.bmp", W, H, under), false, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TextureId t =
+            device_->CreateTextureFromFile(WriteBmp(std::string(c.name) + ".bmp", c.w, c.h, c.pixels), true, 0xFF000000 | key);
+        ClearTo(0xFF000000);
+        device_->BeginScene();
+        device_->SpriteBegin();
+        device_->SpriteDraw(ground, {1, 1}, {0, 0}, 0, {0, 0}, 0xFFFFFFFF);
+        device_->SpriteDraw(t, {1, 1}, {0, 0}, 0, {static_cast<float>(c.x), static_cast<float>(c.y)}, 0xFFFFFFFF);
+        device_->SpriteEnd();
+        device_->EndScene();
+        const std::vector<std::uint32_t> frame = device_->ReadFrame();
+        std::size_t wrong = 0;
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) {
+                std::uint32_t expected = under[static_cast<std::size_t>(y * W + x)];
+                const int u = x - c.x;
+                const int v = y - c.y;
+                if (u >= 0 && v >= 0 && u < c.w && v < c.h && c.pixels[static_cast<std::size_t>(v * c.w + u)] != key) {
+                    expected = c.pixels[static_cast<std::size_t>(v * c.w + u)];
+                }
+                wrong += (frame[static_cast<std::size_t>(y * W + x)] & 0xFFFFFF) != expected ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0U);
+    }
+}
+
 TEST_F(RenderDeviceTest, ZeroScaleOrZeroAlphaDrawsNothing) {
     const TextureId t = Solid("w.bmp", 8, 8, WhiteRgb);
     ClearTo(Background);

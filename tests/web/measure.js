@@ -1,34 +1,143 @@
 // The web build's numbers for the README, in headless Chromium on this
-// machine: tick accuracy over 10 s, frames drawn per second, time from the
-// start click to the first intro frame.
+// machine.
 //
 //   cd tests/web && node measure.js
+//     tick accuracy over 10 s of the intro, frames drawn per second, time
+//     from the start click to the first intro frame.
+//
+//   cd tests/web && node measure.js --rate 4 [--runs 4] [--profile FILE]
+//     a phone's processor: the page's thread slowed RATE times (CDP
+//     Emulation.setCPUThrottlingRate), real-time busy play (the five-minute
+//     replay, 3000 ticks). Prints the game's tick-stats line (its cpu is the
+//     frame callbacks and the sound callbacks together) and the longest frame
+//     callback after the first second. --profile writes the sampled
+//     JavaScript/WebAssembly profile of the run (CDP Profiler) and prints the
+//     functions with the most self time.
 'use strict';
 
+const fs = require('node:fs');
 const h = require('./harness');
+
+function option(name, fallback) {
+  const i = process.argv.indexOf('--' + name);
+  if (i < 0) {
+    return fallback;
+  }
+  const next = process.argv[i + 1];
+  return next === undefined || next.startsWith('--') ? true : next;
+}
+
+async function intro(browser, server) {
+  const { page, log, context } = await h.openPage(browser, server, '?tick-stats&ticks=1000');
+  await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
+  await page.evaluate(() => {
+    document.addEventListener('click', () => { window.dvClickedAt = performance.now(); }, true);
+  });
+  await h.startGame(page);
+  const stats = await h.consoleLine(page, log, 'tick-stats: ', 60000);
+  const startup = await h.consoleLine(page, log, 'startup: ', 5000);
+  const frames = await page.evaluate(() => {
+    const f = window.dvFrames;
+    return { count: f.length, first: f[0] - window.dvClickedAt, seconds: (f[f.length - 1] - f[0]) / 1000 };
+  });
+  console.log(stats);
+  console.log(startup + ' (the program\'s own count, from main)');
+  console.log(`frames: ${frames.count} drawn in ${frames.seconds.toFixed(2)} s, ` +
+    `${((frames.count - 1) / frames.seconds).toFixed(1)} per second`);
+  console.log(`start click to the first intro frame: ${frames.first.toFixed(1)} ms`);
+  await context.close();
+}
+
+// Self time per function in a CDP Profiler profile, largest first.
+function selfTimes(profile) {
+  const byId = new Map(profile.nodes.map((n) => [n.id, n]));
+  const total = new Map();
+  for (let i = 0; i < profile.samples.length; ++i) {
+    const node = byId.get(profile.samples[i]);
+    const f = node.callFrame;
+    const name = f.functionName || '(anonymous)';
+    const key = name + (f.url ? ' ' + f.url.replace(/^.*\//, '') : '');
+    total.set(key, (total.get(key) || 0) + (profile.timeDeltas[i] || 0));
+  }
+  const all = [...total.values()].reduce((a, b) => a + b, 0);
+  return [...total.entries()].sort((a, b) => b[1] - a[1]).map(([k, v]) => ({ name: k, ms: v / 1000, share: 100 * v / all }));
+}
+
+async function phone(browser, server, rate, run, opts) {
+  const query = '?replay=replays/long.txt&ticks=3000&tick-stats';
+  const { page, log, context } = await h.openPage(browser, server, query);
+  // Each frame callback timed, so the longest can be told after the first
+  // second of play.
+  await page.evaluate(() => {
+    window.dvCallbacks = [];
+    const raf = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (cb) => raf((t) => {
+      const start = performance.now();
+      try {
+        cb(t);
+      } finally {
+        window.dvCallbacks.push([start, performance.now() - start]);
+      }
+    });
+  });
+  await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Emulation.setCPUThrottlingRate', { rate });
+  if (opts.profile) {
+    await cdp.send('Profiler.enable');
+    await cdp.send('Profiler.setSamplingInterval', { interval: 500 });
+    await cdp.send('Profiler.start');
+  }
+  await h.startGame(page);
+  const started = Date.now();
+  const stats = await h.consoleLine(page, log, 'tick-stats: ', 600000);
+  const wall = (Date.now() - started) / 1000;
+  let profile = null;
+  if (opts.profile) {
+    ({ profile } = await cdp.send('Profiler.stop'));
+  }
+  const callbacks = await page.evaluate(() => {
+    const all = window.dvCallbacks;
+    const first = window.dvFrames.length ? window.dvFrames[0] : (all.length ? all[0][0] : 0);
+    const later = all.filter(([t]) => t > first + 1000).map(([, d]) => d);
+    const sorted = later.slice().sort((a, b) => a - b);
+    return {
+      count: later.length,
+      max: sorted.length ? sorted[sorted.length - 1] : 0,
+      over50: later.filter((d) => d > 50).length,
+      p99: sorted.length ? sorted[Math.floor(0.99 * (sorted.length - 1))] : 0,
+    };
+  });
+  await cdp.send('Emulation.setCPUThrottlingRate', { rate: 1 });
+  await context.close();
+  let line = `rate ${rate} run ${run}: ${stats.replace(/^tick-stats: /, '')}; frame callbacks after 1 s: ` +
+    `max ${callbacks.max.toFixed(1)} ms, p99 ${callbacks.p99.toFixed(1)} ms, ${callbacks.over50} over 50 ms of ${callbacks.count}` +
+    `; wall ${wall.toFixed(1)} s`;
+  console.log(line);
+  if (profile) {
+    const file = typeof opts.profile === 'string' ? opts.profile.replace(/(\.cpuprofile)?$/, `-${rate}-${run}.cpuprofile`)
+      : `profile-${rate}-${run}.cpuprofile`;
+    fs.writeFileSync(file, JSON.stringify(profile));
+    for (const f of selfTimes(profile).slice(0, Number(option('top', 25)))) {
+      console.log(`  ${f.share.toFixed(1).padStart(5)}%  ${f.ms.toFixed(0).padStart(7)} ms  ${f.name}`);
+    }
+  }
+}
 
 (async () => {
   const server = await h.serve();
   const browser = await h.launch();
   try {
-    const { page, log, context } = await h.openPage(browser, server, '?tick-stats&ticks=1000');
-    await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
-    await page.evaluate(() => {
-      document.addEventListener('click', () => { window.dvClickedAt = performance.now(); }, true);
-    });
-    await h.startGame(page);
-    const stats = await h.consoleLine(page, log, 'tick-stats: ', 60000);
-    const startup = await h.consoleLine(page, log, 'startup: ', 5000);
-    const frames = await page.evaluate(() => {
-      const f = window.dvFrames;
-      return { count: f.length, first: f[0] - window.dvClickedAt, seconds: (f[f.length - 1] - f[0]) / 1000 };
-    });
-    console.log(stats);
-    console.log(startup + ' (the program\'s own count, from main)');
-    console.log(`frames: ${frames.count} drawn in ${frames.seconds.toFixed(2)} s, ` +
-      `${((frames.count - 1) / frames.seconds).toFixed(1)} per second`);
-    console.log(`start click to the first intro frame: ${frames.first.toFixed(1)} ms`);
-    await context.close();
+    const rate = option('rate', null);
+    if (rate === null) {
+      await intro(browser, server);
+    } else {
+      const runs = Number(option('runs', 1));
+      const opts = { profile: option('profile', false) };
+      for (let run = 1; run <= runs; ++run) {
+        await phone(browser, server, Number(rate), run, opts);
+      }
+    }
   } finally {
     await browser.close();
     server.close();

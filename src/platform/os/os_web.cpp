@@ -21,7 +21,8 @@ EM_JS(int, dv_program_directory, (char* out, int size), {
 });
 
 // Node.js knows its processor time. A page cannot ask: there the time spent
-// inside the game's frame callbacks stands in for it (FrameLoop_web.cpp).
+// inside the game's frame and sound callbacks stands in for it
+// (FrameLoop_web.cpp).
 EM_JS(double, dv_cpu_seconds, (), {
     if (ENVIRONMENT_IS_NODE) {
         var used = process.cpuUsage();

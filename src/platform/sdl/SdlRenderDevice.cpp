@@ -70,6 +70,50 @@ int QuarterSteps(float scale, int side) {
     return static_cast<int>(std::clamp(wanted, 4.0F, limit));
 }
 
+// The opaque pixels of a picture whose pixels are each wholly opaque or
+// wholly transparent, as rectangles: the opaque runs of each row, rows with
+// the same runs merged. None when there would be more than SpansLimit, where
+// the copies would cost more than the blend they replace.
+constexpr std::size_t SpansLimit = 32;
+
+std::vector<SDL_Rect> OpaqueSpans(const SDL_Surface* argb) {
+    std::vector<SDL_Rect> spans;
+    std::vector<SDL_Rect> row;
+    std::vector<SDL_Rect> previous;
+    for (int y = 0; y < argb->h; ++y) {
+        const auto* pixels = reinterpret_cast<const std::uint32_t*>(static_cast<const Uint8*>(argb->pixels) +
+                                                                    static_cast<std::ptrdiff_t>(y) * argb->pitch);
+        row.clear();
+        for (int x = 0; x < argb->w;) {
+            if ((pixels[x] >> 24) == 0) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < argb->w && (pixels[x] >> 24) != 0) {
+                ++x;
+            }
+            row.push_back(SDL_Rect{start, y, x - start, 1});
+        }
+        const bool same = row.size() == previous.size() &&
+                          std::equal(row.begin(), row.end(), previous.begin(), [](const SDL_Rect& a, const SDL_Rect& b) {
+                              return a.x == b.x && a.w == b.w;
+                          });
+        if (same) {
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                ++spans[spans.size() - row.size() + i].h;
+            }
+        } else {
+            spans.insert(spans.end(), row.begin(), row.end());
+            if (spans.size() > SpansLimit) {
+                return {};
+            }
+        }
+        previous.swap(row);
+    }
+    return spans;
+}
+
 long long FloorHalf(long long v) {
     return v >= 0 ? v / 2 : -((-v + 1) / 2);
 }
@@ -173,10 +217,21 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
     if (!renderer) {
         ThrowSdlRenderError("Impossibile creare il dispositivo grafico");
     }
+    SDL_RendererInfo info{};
+    Check(SDL_GetRendererInfo(renderer.get(), &info), "Impossibile leggere il tipo di dispositivo grafico");
+    software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    // The software renderer draws into the window's own pixels. Where their
+    // red and blue lie the other way round (a web page's canvas), the frame
+    // and every picture take that order: presenting is then a plain copy
+    // instead of a swap of every pixel, and blends give the same colours.
+    SDL_Surface* windowPixels = software_ ? SDL_GetWindowSurface(window_) : nullptr;
+    if (windowPixels != nullptr && windowPixels->format->format == SDL_PIXELFORMAT_BGR888) {
+        opaqueFormat_ = SDL_PIXELFORMAT_BGR888;
+        alphaFormat_ = SDL_PIXELFORMAT_ABGR8888;
+    }
     // Without alpha, like the original back buffer: a clear colour's alpha
     // never leaks into screenshots.
-    TexturePtr target(
-        SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, width, height));
+    TexturePtr target(SDL_CreateTexture(renderer.get(), opaqueFormat_, SDL_TEXTUREACCESS_TARGET, width, height));
     if (!target) {
         ThrowSdlRenderError("Impossibile creare la superficie di disegno");
     }
@@ -186,11 +241,7 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
     Check(SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255), "Impossibile pulire la superficie di disegno");
     Check(SDL_RenderClear(renderer.get()), "Impossibile pulire la superficie di disegno");
 
-    SDL_RendererInfo info{};
-    Check(SDL_GetRendererInfo(renderer.get(), &info), "Impossibile leggere il tipo di dispositivo grafico");
-    software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
-
-    auto text = std::make_unique<SdlText>(renderer.get(), fonts_);
+    auto text = std::make_unique<SdlText>(renderer.get(), fonts_, alphaFormat_);
     renderer_ = std::move(renderer);
     target_ = std::move(target);
     text_ = std::move(text);
@@ -224,9 +275,60 @@ void SdlRenderDevice::Clear(std::uint32_t flags, std::uint32_t colour, float /*z
         return;
     }
     const Argb c = Split(colour);
+    drawnSincePresent_ = true;
+    if (software_) {
+        // The frame usually starts with a sky as large as itself: clearing
+        // first would write every pixel twice.
+        clear_ = OwedClear{true, c.r, c.g, c.b, 0, height_};
+        return;
+    }
     Check(SDL_SetRenderDrawColor(renderer_.get(), c.r, c.g, c.b, 255), "Impossibile impostare il colore di pulizia");
     Check(SDL_RenderClear(renderer_.get()), "Impossibile pulire la superficie di disegno");
-    drawnSincePresent_ = true;
+}
+
+void SdlRenderDevice::PayClear() const {
+    if (!clear_.owed) {
+        return;
+    }
+    clear_.owed = false;
+    if (clear_.bottom <= clear_.top) {
+        return;
+    }
+    SDL_Renderer* r = renderer_.get();
+    // A clear ignores the clipping and draws its colour outright.
+    SDL_Rect previousClip{};
+    const bool hadClip = SDL_RenderIsClipEnabled(r) == SDL_TRUE;
+    if (hadClip) {
+        SDL_RenderGetClipRect(r, &previousClip);
+        Check(SDL_RenderSetClipRect(r, nullptr), "Impossibile pulire la superficie di disegno");
+    }
+    const SDL_Rect rows{0, clear_.top, width_, clear_.bottom - clear_.top};
+    Check(SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE), "Impossibile pulire la superficie di disegno");
+    Check(SDL_SetRenderDrawColor(r, clear_.r, clear_.g, clear_.b, 255), "Impossibile impostare il colore di pulizia");
+    Check(SDL_RenderFillRect(r, &rows), "Impossibile pulire la superficie di disegno");
+    if (hadClip) {
+        Check(SDL_RenderSetClipRect(r, &previousClip), "Impossibile ripristinare il ritaglio");
+    }
+}
+
+void SdlRenderDevice::SettleStraightDraw(const SDL_Rect& dst, bool copy) {
+    if (!clear_.owed) {
+        return;
+    }
+    const int top = std::max(dst.y, 0);
+    const int bottom = std::min(dst.y + dst.h, height_);
+    const bool wholeRows = copy && dst.x <= 0 && dst.x + dst.w >= width_ && top < bottom;
+    if (wholeRows && top <= clear_.top && bottom > clear_.top) {
+        clear_.top = std::min(bottom, clear_.bottom);
+    } else if (wholeRows && bottom >= clear_.bottom && top < clear_.bottom) {
+        clear_.bottom = std::max(top, clear_.top);
+    } else {
+        PayClear();
+        return;
+    }
+    if (clear_.bottom <= clear_.top) {
+        clear_.owed = false;
+    }
 }
 
 void SdlRenderDevice::BeginScene() {
@@ -250,6 +352,7 @@ void SdlRenderDevice::Present() {
     if (inScene_) {
         ThrowMisuse("Present chiamato prima di EndScene");
     }
+    PayClear();
     SDL_Renderer* r = renderer_.get();
     Check(SDL_SetRenderTarget(r, nullptr), "Impossibile disegnare sulla finestra");
     int outW = 0;
@@ -300,6 +403,7 @@ TextureId SdlRenderDevice::CreateTextureFromFile(const std::filesystem::path& fi
     // Keyed pixels become transparent black, not transparent key colour: a
     // filtered edge then darkens towards nothing instead of towards the key.
     bool opaque = true;
+    bool wholly = true;
     for (int y = 0; y < argb->h; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(static_cast<Uint8*>(argb->pixels) +
                                                      static_cast<std::ptrdiff_t>(y) * argb->pitch);
@@ -308,6 +412,17 @@ TextureId SdlRenderDevice::CreateTextureFromFile(const std::filesystem::path& fi
                 row[x] = 0;
             }
             opaque = opaque && (row[x] >> 24) == 0xFF;
+            wholly = wholly && ((row[x] >> 24) == 0xFF || (row[x] >> 24) == 0);
+        }
+    }
+    std::vector<SDL_Rect> spans;
+    if (software_ && !opaque && wholly) {
+        spans = OpaqueSpans(argb.get());
+    }
+    if (alphaFormat_ != SDL_PIXELFORMAT_ARGB8888) {
+        argb.reset(SDL_ConvertSurfaceFormat(argb.get(), alphaFormat_, 0));
+        if (!argb) {
+            ThrowSdlRenderError("Impossibile convertire l'immagine " + name);
         }
     }
 
@@ -315,7 +430,7 @@ TextureId SdlRenderDevice::CreateTextureFromFile(const std::filesystem::path& fi
     // software renderer can copy it outright when drawn opaque and use its
     // whole-surface alpha blend when drawn faded: both are many times faster
     // than its per-pixel alpha blend (see SpriteDraw).
-    const Uint32 format = opaque ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_ARGB8888;
+    const Uint32 format = opaque ? opaqueFormat_ : alphaFormat_;
     TexturePtr texture(SDL_CreateTexture(renderer_.get(), format, SDL_TEXTUREACCESS_STATIC, argb->w, argb->h));
     if (!texture) {
         ThrowSdlRenderError("Impossibile creare la texture di " + name);
@@ -323,7 +438,17 @@ TextureId SdlRenderDevice::CreateTextureFromFile(const std::filesystem::path& fi
     Check(SDL_UpdateTexture(texture.get(), nullptr, argb->pixels, argb->pitch), "Impossibile riempire la texture");
     Check(SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_BLEND), "Impossibile impostare la fusione della texture");
     Check(SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeLinear), "Impossibile impostare il filtro della texture");
-    textures_.push_back(Texture{std::move(texture), argb->w, argb->h, opaque, {}});
+    TexturePtr solid;
+    if (!spans.empty()) {
+        solid.reset(SDL_CreateTexture(renderer_.get(), opaqueFormat_, SDL_TEXTUREACCESS_STATIC, argb->w, argb->h));
+        if (!solid) {
+            ThrowSdlRenderError("Impossibile creare la texture di " + name);
+        }
+        Check(SDL_UpdateTexture(solid.get(), nullptr, argb->pixels, argb->pitch), "Impossibile riempire la texture");
+        Check(SDL_SetTextureBlendMode(solid.get(), SDL_BLENDMODE_NONE), "Impossibile impostare la fusione della texture");
+    }
+    textures_.push_back(
+        Texture{std::move(texture), argb->w, argb->h, opaque, {}, std::move(spans), std::move(solid)});
     return static_cast<TextureId>(textures_.size());
 }
 
@@ -348,8 +473,7 @@ SDL_Texture* SdlRenderDevice::MagnifiedCopy(Texture& t, int quartersX, int quart
     SDL_Renderer* r = renderer_.get();
     const int w = (t.width * quartersX + 2) / 4;
     const int h = (t.height * quartersY + 2) / 4;
-    TexturePtr copy(SDL_CreateTexture(r, t.opaque ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_ARGB8888,
-                                      SDL_TEXTUREACCESS_TARGET, w, h));
+    TexturePtr copy(SDL_CreateTexture(r, t.opaque ? opaqueFormat_ : alphaFormat_, SDL_TEXTUREACCESS_TARGET, w, h));
     if (!copy) {
         ThrowSdlRenderError("Impossibile creare la copia ingrandita della texture");
     }
@@ -395,16 +519,13 @@ void SdlRenderDevice::SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, flo
         return;
     }
     SDL_Renderer* r = renderer_.get();
-    Tint(t.texture.get(), tint);
     drawnSincePresent_ = true;
 
     const bool straight = rotation == 0 && scale.x > 0 && scale.y > 0;
     // An opaque picture drawn opaque covers what it is drawn on entirely, so
     // copying equals blending; the software renderer's blend of a picture
     // without alpha is many times slower than its copy, upright or turned.
-    const bool copy = t.opaque && (tint >> 24) == 0xFF;
-    Check(SDL_SetTextureBlendMode(t.texture.get(), copy ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND),
-          "Impossibile impostare la fusione dello sprite");
+    bool copy = t.opaque && (tint >> 24) == 0xFF;
 
     if (straight) {
         // Whole pixels, both edges rounded: the software renderer would
@@ -412,11 +533,28 @@ void SdlRenderDevice::SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, flo
         const int x0 = RoundToPixel(translation.x);
         const int y0 = RoundToPixel(translation.y);
         const SDL_Rect dst{x0, y0, RoundToPixel(translation.x + w) - x0, RoundToPixel(translation.y + h) - y0};
-        if (dst.w > 0 && dst.h > 0) {
-            Check(SDL_RenderCopy(r, t.texture.get(), nullptr, &dst), "Impossibile disegnare lo sprite");
+        if (dst.w <= 0 || dst.h <= 0) {
+            return;
         }
+        SettleStraightDraw(dst, copy);
+        if (t.solid && tint == 0xFFFFFFFFu && dst.w == t.width && dst.h == t.height) {
+            // Its solid stays untinted and unblended.
+            for (const SDL_Rect& span : t.spans) {
+                const SDL_Rect to{dst.x + span.x, dst.y + span.y, span.w, span.h};
+                Check(SDL_RenderCopy(r, t.solid.get(), &span, &to), "Impossibile disegnare lo sprite");
+            }
+            return;
+        }
+        Tint(t.texture.get(), tint);
+        Check(SDL_SetTextureBlendMode(t.texture.get(), copy ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND),
+              "Impossibile impostare la fusione dello sprite");
+        Check(SDL_RenderCopy(r, t.texture.get(), nullptr, &dst), "Impossibile disegnare lo sprite");
         return;
     }
+    PayClear();
+    Tint(t.texture.get(), tint);
+    Check(SDL_SetTextureBlendMode(t.texture.get(), copy ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND),
+          "Impossibile impostare la fusione dello sprite");
 
     // A turned or mirrored picture goes as two textured triangles whose
     // corners carry the whole transform: scale about the top-left corner,
@@ -462,6 +600,7 @@ void SdlRenderDevice::DrawText(FontId font, std::uint32_t colour, std::string_vi
     if ((colour >> 24) == 0 || text.empty()) {
         return;
     }
+    PayClear();
     SDL_Renderer* r = renderer_.get();
     const long long rectW = static_cast<long long>(rect.right) - rect.left;
     const long long rectH = static_cast<long long>(rect.bottom) - rect.top;
@@ -509,6 +648,7 @@ void SdlRenderDevice::DrawText(FontId font, std::uint32_t colour, std::string_vi
 
 std::vector<std::uint32_t> SdlRenderDevice::ReadFrame() const {
     RequireDevice("ReadFrame");
+    PayClear();
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
     Check(SDL_RenderReadPixels(renderer_.get(), nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
                                width_ * static_cast<int>(sizeof(std::uint32_t))),
@@ -521,6 +661,7 @@ std::uint32_t SdlRenderDevice::ReadPixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         ThrowMisuse("Punto fuori dal fotogramma: " + std::to_string(x) + "," + std::to_string(y));
     }
+    PayClear();
     std::uint32_t pixel = 0;
     const SDL_Rect one{x, y, 1, 1};
     Check(SDL_RenderReadPixels(renderer_.get(), &one, SDL_PIXELFORMAT_ARGB8888, &pixel, sizeof pixel),

@@ -96,6 +96,22 @@ private:
         int height = 0;
         bool opaque = false;  // stored without alpha
         std::vector<Magnified> magnified;
+        // For a picture whose pixels are each wholly opaque or wholly
+        // transparent: its opaque parts as a few rectangles, and its pixels
+        // stored without alpha. Drawn upright, unscaled and untinted, copying
+        // those rectangles gives exactly the blend, without visiting every
+        // transparent pixel (a well's frame is nine tenths hole).
+        std::vector<SDL_Rect> spans;
+        TexturePtr solid;
+    };
+    // A Clear not yet drawn: rows [top, bottom) of the frame still owe it.
+    // The rest were wholly overwritten since by pictures that do not depend
+    // on what lies under them, so clearing them was never needed.
+    struct OwedClear {
+        bool owed = false;
+        Uint8 r = 0, g = 0, b = 0;
+        int top = 0;
+        int bottom = 0;
     };
 
     void RequireDevice(const char* call) const;
@@ -103,6 +119,12 @@ private:
     void RequireSprite(const char* call) const;
     const Texture& TextureAt(TextureId texture) const;
     SDL_Texture* MagnifiedCopy(Texture& t, int quartersX, int quartersY);
+    // Draws the owed rows of the last Clear, before anything that could
+    // show them or draw over them.
+    void PayClear() const;
+    // Before a straight draw into dst: an outright copy covering whole rows
+    // at an edge of the owed clear takes them off it; anything else pays it.
+    void SettleStraightDraw(const SDL_Rect& dst, bool copy);
 
     SDL_Window* window_;
     os::BundledFonts fonts_;
@@ -112,6 +134,11 @@ private:
     bool inSprite_ = false;
     bool drawnSincePresent_ = false;
     bool software_ = false;
+    // The frame's pixel layout, which every picture shares so that copying
+    // one onto the frame, and the frame onto the window, converts nothing.
+    Uint32 opaqueFormat_ = SDL_PIXELFORMAT_RGB888;
+    Uint32 alphaFormat_ = SDL_PIXELFORMAT_ARGB8888;
+    mutable OwedClear clear_;
     // Declared first so it is destroyed last, after every texture made on it.
     std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
     TexturePtr target_;

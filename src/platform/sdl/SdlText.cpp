@@ -41,7 +41,8 @@ std::size_t SdlText::LineKeyHash::operator()(const LineKey& key) const noexcept 
     return h ^ (std::hash<FontId>{}(key.font) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
 }
 
-SdlText::SdlText(SDL_Renderer* renderer, os::BundledFonts bundled) : renderer_(renderer), bundled_(std::move(bundled)) {
+SdlText::SdlText(SDL_Renderer* renderer, os::BundledFonts bundled, Uint32 textureFormat)
+    : renderer_(renderer), bundled_(std::move(bundled)), textureFormat_(textureFormat) {
     // SDL_ttf counts its users, so the host may hold it open as well.
     if (TTF_Init() != 0) {
         ThrowSdlRenderError("Impossibile inizializzare SDL_ttf");
@@ -115,6 +116,12 @@ TextLine SdlText::Line(FontId font, std::string_view text) {
     std::unique_ptr<SDL_Surface, SurfaceFreer> surface(TTF_RenderUTF8_Blended(f.ttf.get(), key.text.c_str(), white));
     if (!surface) {
         ThrowSdlRenderError("Impossibile disegnare il testo \"" + key.text + "\"");
+    }
+    if (surface->format->format != textureFormat_) {
+        surface.reset(SDL_ConvertSurfaceFormat(surface.get(), textureFormat_, 0));
+        if (!surface) {
+            ThrowSdlRenderError("Impossibile convertire il testo \"" + key.text + "\"");
+        }
     }
     TexturePtr texture(SDL_CreateTextureFromSurface(renderer_, surface.get()));
     if (!texture) {

@@ -48,8 +48,10 @@ public:
     // score that changes every frame cannot grow the cache without bound.
     static constexpr std::size_t CacheCapacity = 256;
 
-    // The bundled files serve the faces the system has no file for.
-    SdlText(SDL_Renderer* renderer, os::BundledFonts bundled);
+    // The bundled files serve the faces the system has no file for. Lines
+    // are stored in textureFormat, best the frame's own layout, so that
+    // drawing them converts nothing.
+    SdlText(SDL_Renderer* renderer, os::BundledFonts bundled, Uint32 textureFormat = SDL_PIXELFORMAT_ARGB8888);
     ~SdlText();
     SdlText(const SdlText&) = delete;
     SdlText& operator=(const SdlText&) = delete;
@@ -94,6 +96,7 @@ private:
 
     SDL_Renderer* renderer_;
     os::BundledFonts bundled_;
+    Uint32 textureFormat_;
     std::optional<os::FontLocator> finder_;  // loaded with the first font
     std::vector<Font> fonts_;
     LruList lines_;  // most recently used first
