@@ -34,6 +34,7 @@ void TickClock::Start() {
     ticks_ = 0;
     maxLateness_ = Duration{0};
     histogram_.fill(0);
+    coarse_.fill(0);
 }
 
 void TickClock::WaitForNextTick() {
@@ -74,7 +75,13 @@ void TickClock::Record(Duration lateness) {
     ++ticks_;
     maxLateness_ = std::max(maxLateness_, lateness);
     const auto bucket = static_cast<std::size_t>(lateness / kBucketWidth);
-    ++histogram_[std::min(bucket, kBucketCount - 1)];
+    if (bucket < kBucketCount) {
+        ++histogram_[bucket];
+        return;
+    }
+    const Duration fineRange = kBucketWidth * static_cast<std::int64_t>(kBucketCount);
+    const auto coarse = static_cast<std::size_t>((lateness - fineRange) / kCoarseWidth);
+    ++coarse_[std::min(coarse, kCoarseCount - 1)];
 }
 
 TickClock::Stats TickClock::GetStats() const {
@@ -89,17 +96,25 @@ TickClock::Stats TickClock::GetStats() const {
     // The smallest bucket holding at least 99% of the samples.
     const std::uint64_t rank = (ticks_ * 99 + 99) / 100;
     std::uint64_t seen = 0;
-    std::size_t bucket = 0;
-    for (; bucket < kBucketCount; ++bucket) {
+    for (std::size_t bucket = 0; bucket < kBucketCount; ++bucket) {
         seen += histogram_[bucket];
         if (seen >= rank) {
+            s.p99LatenessMs =
+                std::min(ToMs(kBucketWidth * static_cast<std::int64_t>(bucket + 1)), s.maxLatenessMs);
             break;
         }
     }
-    // The last bucket has no upper edge: anything that late reports the maximum.
-    s.p99LatenessMs = bucket + 1 >= kBucketCount
-                          ? s.maxLatenessMs
-                          : std::min(ToMs(kBucketWidth * static_cast<std::int64_t>(bucket + 1)), s.maxLatenessMs);
+    const Duration fineRange = kBucketWidth * static_cast<std::int64_t>(kBucketCount);
+    for (std::size_t bucket = 0; seen < rank && bucket < kCoarseCount; ++bucket) {
+        seen += coarse_[bucket];
+        // The last bucket has no upper edge: anything that late reports the maximum.
+        if (seen >= rank) {
+            s.p99LatenessMs = bucket + 1 >= kCoarseCount
+                                  ? s.maxLatenessMs
+                                  : std::min(ToMs(fineRange + kCoarseWidth * static_cast<std::int64_t>(bucket + 1)),
+                                             s.maxLatenessMs);
+        }
+    }
 
     const double wallSeconds = std::chrono::duration<double>(source_.now() - start_).count();
     if (wallSeconds > 0) {
