@@ -199,22 +199,37 @@ function compareWithPicture(page, png) {
 }
 
 // The native build's end-of-run dump for these flags (a replay, --ticks...),
-// run headless and fast in a folder of its own.
-function nativeDump(nativeDir, args) {
+// run headless and fast in a folder of its own, and its --screenshot of tick
+// `shot` when asked for.
+function nativeRun(nativeDir, args, shot) {
   const { execFileSync } = require('node:child_process');
   const os = require('node:os');
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-web-'));
   try {
     fs.symlinkSync(path.join(nativeDir, 'texture'), path.join(dir, 'texture'));
-    execFileSync(path.join(nativeDir, 'dravo-vantle'), ['--headless', '--fast', ...args, '--dump-state', 'dump.json'],
+    const extra = shot ? ['--screenshot', `${shot}:shot.png`] : [];
+    execFileSync(path.join(nativeDir, 'dravo-vantle'),
+      ['--headless', '--fast', ...args, '--dump-state', 'dump.json', ...extra],
       { cwd: dir, env: { ...process.env, SDL_AUDIODRIVER: 'dummy', SDL_VIDEODRIVER: 'dummy' } });
-    return JSON.parse(fs.readFileSync(path.join(dir, 'dump.json'), 'utf8'));
+    return {
+      dump: JSON.parse(fs.readFileSync(path.join(dir, 'dump.json'), 'utf8')),
+      picture: shot ? fs.readFileSync(path.join(dir, 'shot.png')) : null,
+    };
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
   }
 }
 
+// No console error, page error or failed request in a page's log.
+function cleanLog(log) {
+  const assert = require('node:assert/strict');
+  const errors = log.console.filter((m) => m.type === 'error').map((m) => m.text);
+  assert.deepEqual(errors, [], 'console errors');
+  assert.deepEqual(log.errors, [], 'page errors');
+  assert.deepEqual(log.failed, [], 'failed requests');
+}
+
 module.exports = {
   root, fixtures, pageDir, serve, stop, launch, launchPersistent, newContext, watch, openPage, startGame, consoleLine,
-  compareWithPicture, nativeDump,
+  compareWithPicture, nativeRun, cleanLog,
 };

@@ -10,9 +10,7 @@
 'use strict';
 
 const assert = require('node:assert/strict');
-const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
-const os = require('node:os');
 const path = require('node:path');
 const { after, before, test } = require('node:test');
 
@@ -31,12 +29,7 @@ after(async () => {
   server.close();
 });
 
-function cleanLog(log) {
-  const errors = log.console.filter((m) => m.type === 'error').map((m) => m.text);
-  assert.deepEqual(errors, [], 'console errors');
-  assert.deepEqual(log.errors, [], 'page errors');
-  assert.deepEqual(log.failed, [], 'failed requests');
-}
+const cleanLog = h.cleanLog;
 
 // The game reads the keyboard once per 10 ms tick: a key is held a little
 // longer than that, as a player's finger does (a held arrow repeats only
@@ -53,24 +46,7 @@ async function pageDump(page, log) {
   return JSON.parse(line.slice('dump-state: '.length));
 }
 
-// The Linux build's dump for the same flags, and its --screenshot of tick
-// `shot` when asked for.
-function nativeRun(args, shot) {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-web-'));
-  try {
-    fs.symlinkSync(path.join(nativeDir, 'texture'), path.join(dir, 'texture'));
-    const extra = shot ? ['--screenshot', `${shot}:shot.png`] : [];
-    execFileSync(path.join(nativeDir, 'dravo-vantle'),
-      ['--headless', '--fast', ...args, '--dump-state', 'dump.json', ...extra],
-      { cwd: dir, env: { ...process.env, SDL_AUDIODRIVER: 'dummy', SDL_VIDEODRIVER: 'dummy' } });
-    return {
-      dump: JSON.parse(fs.readFileSync(path.join(dir, 'dump.json'), 'utf8')),
-      picture: shot ? fs.readFileSync(path.join(dir, 'shot.png')) : null,
-    };
-  } finally {
-    fs.rmSync(dir, { recursive: true, force: true });
-  }
-}
+const nativeRun = (args, shot) => h.nativeRun(nativeDir, args, shot);
 
 test('the page loads cleanly, and the intro is drawn and animates only after the start click', async () => {
   const { page, log, context } = await h.openPage(browser, server);

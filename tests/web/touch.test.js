@@ -36,12 +36,7 @@ after(async () => {
   server.close();
 });
 
-function cleanLog(log) {
-  const errors = log.console.filter((m) => m.type === 'error').map((m) => m.text);
-  assert.deepEqual(errors, [], 'console errors');
-  assert.deepEqual(log.errors, [], 'page errors');
-  assert.deepEqual(log.failed, [], 'failed requests');
-}
+const cleanLog = h.cleanLog;
 
 // Fingers on the screen through CDP: touchStart with every point adds one,
 // touchMove moves them, touchEnd listing one lifts it.
@@ -128,7 +123,7 @@ function replayInNative(replay, ticks) {
   const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'dv-touch-')), 'touch.txt');
   fs.writeFileSync(file, replay);
   try {
-    return h.nativeDump(nativeDir, ['--replay', file, '--ticks', String(ticks)]);
+    return h.nativeRun(nativeDir, ['--replay', file, '--ticks', String(ticks)]).dump;
   } finally {
     fs.rmSync(path.dirname(file), { recursive: true, force: true });
   }
