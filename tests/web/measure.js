@@ -105,6 +105,8 @@ async function phone(browser, server, rate, run, opts) {
       count: later.length,
       max: sorted.length ? sorted[sorted.length - 1] : 0,
       over50: later.filter((d) => d > 50).length,
+      // When the long ones came, in seconds from the first frame.
+      long: all.filter(([t, d]) => t > first + 1000 && d > 50).map(([t, d]) => `${((t - first) / 1000).toFixed(1)} s ${d.toFixed(0)} ms`),
       p99: sorted.length ? sorted[Math.floor(0.99 * (sorted.length - 1))] : 0,
     };
   });
@@ -112,7 +114,7 @@ async function phone(browser, server, rate, run, opts) {
   await context.close();
   let line = `rate ${rate} run ${run}: ${stats.replace(/^tick-stats: /, '')}; frame callbacks after 1 s: ` +
     `max ${callbacks.max.toFixed(1)} ms, p99 ${callbacks.p99.toFixed(1)} ms, ${callbacks.over50} over 50 ms of ${callbacks.count}` +
-    `; wall ${wall.toFixed(1)} s`;
+    `${callbacks.long.length ? ' (' + callbacks.long.join(', ') + ')' : ''}; wall ${wall.toFixed(1)} s`;
   console.log(line);
   if (profile) {
     const file = typeof opts.profile === 'string' ? opts.profile.replace(/(\.cpuprofile)?$/, `-${rate}-${run}.cpuprofile`)

@@ -1,6 +1,7 @@
 #pragma once
 // What the game needs from the operating system itself, one file per system
 // (os_linux.cpp, os_windows.cpp, os_web.cpp; CMake picks one).
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -39,6 +40,16 @@ void AddTouchKeys(KeyboardState& state);
 
 // Lets go of every key held on the page's touch controls.
 void ReleaseTouchKeys();
+
+// Whether the game's frames go straight onto a web page's canvas through
+// ShowFrame: in a page only. Elsewhere, Node.js included, the window shows
+// them.
+bool ShowsFramesOnPage();
+
+// Shows a width x height frame on the page's canvas. Each pixel is four
+// bytes in memory, red, green, blue and a spare one that is overwritten;
+// rows are packed. Nothing off the web.
+void ShowFrame(std::uint32_t* pixels, int width, int height);
 
 // The arguments as UTF-8, whatever the system's code page.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);

@@ -29,6 +29,12 @@ void AddTouchKeys(KeyboardState&) {
 
 void ReleaseTouchKeys() {}
 
+bool ShowsFramesOnPage() {
+    return false;
+}
+
+void ShowFrame(std::uint32_t*, int, int) {}
+
 bool WindowResizable() {
     return true;
 }

@@ -3,6 +3,8 @@
 // its own file system in the page, the real ones under Node.js.
 #include <emscripten.h>
 
+#include <cstring>
+
 #include "platform/os/Os.h"
 
 namespace dv::os {
@@ -52,7 +54,56 @@ EM_JS(void, dv_release_touch_keys, (), {
     }
 });
 
+EM_JS(int, dv_shows_frames_on_page, (), {
+    return typeof document !== 'undefined' && Module['canvas'] ? 1 : 0;
+});
+
+// The canvas's pixels are copied straight out of the program's memory: no
+// copy of the frame on the way, and no pass in JavaScript. The ImageData is a
+// view of that memory, made again only when the memory grows (its old buffer
+// is then gone) or the frame moves.
+EM_JS(void, dv_show_frame, (std::uint32_t* pixels, int width, int height), {
+    var canvas = Module['canvas'];
+    var shown = Module['dvShownFrame'];
+    if (!shown || shown.buffer !== HEAPU8.buffer || shown.pixels !== pixels || shown.canvas !== canvas ||
+        shown.image.width !== width || shown.image.height !== height) {
+        if (canvas.width !== width || canvas.height !== height) {
+            canvas.width = width;
+            canvas.height = height;
+        }
+        shown = Module['dvShownFrame'] = {
+            buffer: HEAPU8.buffer,
+            pixels: pixels,
+            canvas: canvas,
+            context: canvas.getContext('2d'),
+            image: new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height)
+        };
+    }
+    shown.context.putImageData(shown.image, 0, 0);
+});
+
 }  // namespace
+
+bool ShowsFramesOnPage() {
+    return dv_shows_frames_on_page() != 0;
+}
+
+void ShowFrame(std::uint32_t* pixels, int width, int height) {
+    // A canvas pixel's fourth byte is its alpha, and the frame leaves its
+    // spare byte as the drawing happened to: made opaque, two pixels a step.
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::size_t i = 0;
+    for (; i + 1 < count; i += 2) {
+        std::uint64_t pair = 0;
+        std::memcpy(&pair, pixels + i, sizeof pair);
+        pair |= 0xFF000000FF000000ULL;
+        std::memcpy(pixels + i, &pair, sizeof pair);
+    }
+    if (i < count) {
+        pixels[count - 1] |= 0xFF000000U;
+    }
+    dv_show_frame(pixels, width, height);
+}
 
 std::filesystem::path ProgramDirectory() {
     char dir[4096] = {};

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "platform/Error.h"
+#include "platform/os/Os.h"
 
 namespace dv::sdl {
 
@@ -184,6 +185,10 @@ void SdlRenderDevice::RendererDestroyer::operator()(SDL_Renderer* renderer) cons
     SDL_DestroyRenderer(renderer);
 }
 
+void SdlRenderDevice::FrameFreer::operator()(SDL_Surface* frame) const noexcept {
+    SDL_FreeSurface(frame);
+}
+
 SdlRenderDevice::SdlRenderDevice(SDL_Window* window, os::BundledFonts fonts)
     : window_(window), fonts_(std::move(fonts)) {
     if (window_ == nullptr) {
@@ -200,6 +205,10 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
     if (width <= 0 || height <= 0) {
         ThrowMisuse("Dimensioni del dispositivo grafico non valide: " + std::to_string(width) + "x" +
                     std::to_string(height));
+    }
+    if (os::ShowsFramesOnPage()) {
+        CreatePageDevice(width, height);
+        return;
     }
     // No vsync: the game paces itself with its own tick.
     std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer(
@@ -244,6 +253,34 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
     auto text = std::make_unique<SdlText>(renderer.get(), fonts_, alphaFormat_);
     renderer_ = std::move(renderer);
     target_ = std::move(target);
+    text_ = std::move(text);
+    width_ = width;
+    height_ = height;
+}
+
+void SdlRenderDevice::CreatePageDevice(int width, int height) {
+    // SDL's own way to a page copies each frame into the window's pixels,
+    // copies those again in JavaScript and sets every alpha there, one pixel
+    // at a time: together a third of the page's work at a phone's speed. The
+    // software renderer draws instead into a frame the page shows as it is,
+    // in the canvas's byte order, so that pictures copy onto it unconverted.
+    std::unique_ptr<SDL_Surface, FrameFreer> frame(
+        SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_BGR888));
+    if (!frame) {
+        ThrowSdlRenderError("Impossibile creare la superficie di disegno");
+    }
+    std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer(SDL_CreateSoftwareRenderer(frame.get()));
+    if (!renderer) {
+        ThrowSdlRenderError("Impossibile creare il dispositivo grafico");
+    }
+    Check(SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255), "Impossibile pulire la superficie di disegno");
+    Check(SDL_RenderClear(renderer.get()), "Impossibile pulire la superficie di disegno");
+    software_ = true;
+    opaqueFormat_ = SDL_PIXELFORMAT_BGR888;
+    alphaFormat_ = SDL_PIXELFORMAT_ABGR8888;
+    auto text = std::make_unique<SdlText>(renderer.get(), fonts_, alphaFormat_);
+    pageFrame_ = std::move(frame);
+    renderer_ = std::move(renderer);
     text_ = std::move(text);
     width_ = width;
     height_ = height;
@@ -354,6 +391,13 @@ void SdlRenderDevice::Present() {
     }
     PayClear();
     SDL_Renderer* r = renderer_.get();
+    if (pageFrame_) {
+        // The renderer keeps drawing commands until something needs the pixels.
+        Check(SDL_RenderFlush(r), "Impossibile completare il fotogramma");
+        os::ShowFrame(static_cast<std::uint32_t*>(pageFrame_->pixels), width_, height_);
+        drawnSincePresent_ = false;
+        return;
+    }
     Check(SDL_SetRenderTarget(r, nullptr), "Impossibile disegnare sulla finestra");
     int outW = 0;
     int outH = 0;

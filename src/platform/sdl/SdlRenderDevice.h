@@ -84,6 +84,9 @@ private:
     struct RendererDestroyer {
         void operator()(SDL_Renderer* renderer) const noexcept;
     };
+    struct FrameFreer {
+        void operator()(SDL_Surface* frame) const noexcept;
+    };
     // A linearly up-scaled copy of a picture, in quarter steps of scale.
     struct Magnified {
         int quartersX = 4;
@@ -114,6 +117,7 @@ private:
         int bottom = 0;
     };
 
+    void CreatePageDevice(int width, int height);
     void RequireDevice(const char* call) const;
     void RequireScene(const char* call) const;
     void RequireSprite(const char* call) const;
@@ -139,6 +143,10 @@ private:
     Uint32 opaqueFormat_ = SDL_PIXELFORMAT_RGB888;
     Uint32 alphaFormat_ = SDL_PIXELFORMAT_ARGB8888;
     mutable OwedClear clear_;
+    // In a web page, the frame the renderer draws into and the page shows as
+    // it is; elsewhere none, and the frame is target_, shown by the window.
+    // Declared before the renderer, which draws into it until destroyed.
+    std::unique_ptr<SDL_Surface, FrameFreer> pageFrame_;
     // Declared first so it is destroyed last, after every texture made on it.
     std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
     TexturePtr target_;
