@@ -91,7 +91,6 @@ public:
             phase_ = Phase::FailedStart;
             return;
         }
-        clock_.Start();
         started_ = std::chrono::steady_clock::now();
         playing_ = true;
     }
@@ -102,6 +101,14 @@ public:
                 if (limit_ && ticks_ >= *limit_) {
                     phase_ = Phase::Over;
                     return false;
+                }
+                // The clock starts with the loop, not when loading ends: a
+                // page calls the loop only at its next display frame, and
+                // the ticks due by then would all come in the first one.
+                if (!clockStarted_) {
+                    clock_.Start();
+                    started_ = std::chrono::steady_clock::now();
+                    clockStarted_ = true;
                 }
                 break;
             case Phase::FailedStart:
@@ -250,6 +257,7 @@ private:
     int status_ = 0;
     bool abandoned_ = false;
     bool playing_ = false;
+    bool clockStarted_ = false;
     Phase phase_ = Phase::Playing;
 };
 

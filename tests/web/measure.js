@@ -9,8 +9,9 @@
 //     a phone's processor: the page's thread slowed RATE times (CDP
 //     Emulation.setCPUThrottlingRate), real-time busy play (the five-minute
 //     replay, 3000 ticks). Prints the game's tick-stats line (its cpu is the
-//     frame callbacks and the sound callbacks together) and the longest frame
-//     callback after the first second. --profile writes the sampled
+//     frame callbacks and the sound callbacks together), the longest frame
+//     callback after the first second, and apart from them the callback in
+//     which the run ends. --profile writes the sampled
 //     JavaScript/WebAssembly profile of the run (CDP Profiler) and prints the
 //     functions with the most self time.
 'use strict';
@@ -27,8 +28,27 @@ function option(name, fallback) {
   return next === undefined || next.startsWith('--') ? true : next;
 }
 
+// Each frame callback timed: the game's own start at the first one (the
+// canvas shows a black frame while the game loads, before it), and the
+// longest can be told after the first second of play.
+async function timeFrameCallbacks(page) {
+  await page.evaluate(() => {
+    window.dvCallbacks = [];
+    const raf = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (cb) => raf((t) => {
+      const start = performance.now();
+      try {
+        cb(t);
+      } finally {
+        window.dvCallbacks.push([start, performance.now() - start]);
+      }
+    });
+  });
+}
+
 async function intro(browser, server) {
   const { page, log, context } = await h.openPage(browser, server, '?tick-stats&ticks=1000');
+  await timeFrameCallbacks(page);
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
   await page.evaluate(() => {
     document.addEventListener('click', () => { window.dvClickedAt = performance.now(); }, true);
@@ -37,7 +57,7 @@ async function intro(browser, server) {
   const stats = await h.consoleLine(page, log, 'tick-stats: ', 60000);
   const startup = await h.consoleLine(page, log, 'startup: ', 5000);
   const frames = await page.evaluate(() => {
-    const f = window.dvFrames;
+    const f = window.dvFrames.filter((t) => t >= window.dvCallbacks[0][0]);
     return { count: f.length, first: f[0] - window.dvClickedAt, seconds: (f[f.length - 1] - f[0]) / 1000 };
   });
   console.log(stats);
@@ -66,20 +86,7 @@ function selfTimes(profile) {
 async function phone(browser, server, rate, run, opts) {
   const query = '?replay=replays/long.txt&ticks=3000&tick-stats';
   const { page, log, context } = await h.openPage(browser, server, query);
-  // Each frame callback timed, so the longest can be told after the first
-  // second of play.
-  await page.evaluate(() => {
-    window.dvCallbacks = [];
-    const raf = window.requestAnimationFrame.bind(window);
-    window.requestAnimationFrame = (cb) => raf((t) => {
-      const start = performance.now();
-      try {
-        cb(t);
-      } finally {
-        window.dvCallbacks.push([start, performance.now() - start]);
-      }
-    });
-  });
+  await timeFrameCallbacks(page);
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
   const cdp = await context.newCDPSession(page);
   await cdp.send('Emulation.setCPUThrottlingRate', { rate });
@@ -97,24 +104,30 @@ async function phone(browser, server, rate, run, opts) {
     ({ profile } = await cdp.send('Profiler.stop'));
   }
   const callbacks = await page.evaluate(() => {
-    const all = window.dvCallbacks;
-    const first = window.dvFrames.length ? window.dvFrames[0] : (all.length ? all[0][0] : 0);
+    // The last callback ends the run (the tick-stats line, the program's
+    // exit, the page keeping the last frame): no tick waits on it, so it is
+    // told apart.
+    const all = window.dvCallbacks.slice(0, -1);
+    const closing = window.dvCallbacks.length ? window.dvCallbacks[window.dvCallbacks.length - 1][1] : 0;
+    const first = all.length ? all[0][0] : 0;
     const later = all.filter(([t]) => t > first + 1000).map(([, d]) => d);
     const sorted = later.slice().sort((a, b) => a - b);
     return {
       count: later.length,
       max: sorted.length ? sorted[sorted.length - 1] : 0,
       over50: later.filter((d) => d > 50).length,
-      // When the long ones came, in seconds from the first frame.
+      // When the long ones came, in seconds from the first frame callback.
       long: all.filter(([t, d]) => t > first + 1000 && d > 50).map(([t, d]) => `${((t - first) / 1000).toFixed(1)} s ${d.toFixed(0)} ms`),
       p99: sorted.length ? sorted[Math.floor(0.99 * (sorted.length - 1))] : 0,
+      closing,
     };
   });
   await cdp.send('Emulation.setCPUThrottlingRate', { rate: 1 });
   await context.close();
   let line = `rate ${rate} run ${run}: ${stats.replace(/^tick-stats: /, '')}; frame callbacks after 1 s: ` +
     `max ${callbacks.max.toFixed(1)} ms, p99 ${callbacks.p99.toFixed(1)} ms, ${callbacks.over50} over 50 ms of ${callbacks.count}` +
-    `${callbacks.long.length ? ' (' + callbacks.long.join(', ') + ')' : ''}; wall ${wall.toFixed(1)} s`;
+    `${callbacks.long.length ? ' (' + callbacks.long.join(', ') + ')' : ''}; the closing one ${callbacks.closing.toFixed(0)} ms` +
+    `; wall ${wall.toFixed(1)} s`;
   console.log(line);
   if (profile) {
     const file = typeof opts.profile === 'string' ? opts.profile.replace(/(\.cpuprofile)?$/, `-${rate}-${run}.cpuprofile`)

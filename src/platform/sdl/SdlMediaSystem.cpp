@@ -30,6 +30,14 @@ void SdlFilterGraph::Release() {
     inMixer_ = false;
     state_ = State::Stopped;
     position_ = 0;
+    length_ = -1;
+}
+
+double SdlFilterGraph::Length() {
+    if (length_ < 0) {
+        length_ = std::max(0.0, Mix_MusicDuration(music_));
+    }
+    return length_;
 }
 
 void SdlFilterGraph::RenderFile(const std::filesystem::path& file) {
@@ -49,7 +57,7 @@ void SdlFilterGraph::NoteTrackEnd() {
     if (inMixer_ && Mix_PlayingMusic() == 0) {
         inMixer_ = false;
         state_ = State::Stopped;
-        position_ = std::max(0.0, Mix_MusicDuration(music_));
+        position_ = Length();
     }
 }
 
@@ -115,7 +123,8 @@ void SdlFilterGraph::SetCurrentPosition(double seconds) {
     if (music_ == nullptr) {
         return;
     }
-    const double duration = Mix_MusicDuration(music_);
+    // Back to the start, the usual case, needs no length.
+    const double duration = seconds > 0 ? Length() : 0;
     seconds = std::max(0.0, duration > 0 ? std::min(seconds, duration) : seconds);
     if (inMixer_) {
         if (Mix_SetMusicPosition(seconds) != 0) {
@@ -130,7 +139,7 @@ double SdlFilterGraph::Duration() {
     if (music_ == nullptr) {
         return 0;
     }
-    return std::max(0.0, Mix_MusicDuration(music_));
+    return Length();
 }
 
 void SdlFilterGraph::SetVolume(long hundredthsOfDecibel) {

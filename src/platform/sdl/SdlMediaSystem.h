@@ -43,12 +43,16 @@ private:
     void Release();
     // When SDL_mixer has halted the track at its end, the graph stops there.
     void NoteTrackEnd();
+    // The track's length, measured once per file: SDL_mixer measures an MP3
+    // by reading it all through, and the game asks every second.
+    double Length();
 
     std::shared_ptr<MixerLease> mixer_;
     _Mix_Music* music_ = nullptr;
     State state_ = State::Stopped;
     bool inMixer_ = false;   // the track is playing or paused in SDL_mixer
     double position_ = 0;    // where the track is while it is not in the mixer
+    double length_ = -1;     // the track's length once measured
     int mixerVolume_;
     std::filesystem::path file_;
 };

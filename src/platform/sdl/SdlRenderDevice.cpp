@@ -275,6 +275,10 @@ void SdlRenderDevice::CreatePageDevice(int width, int height) {
     }
     Check(SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255), "Impossibile pulire la superficie di disegno");
     Check(SDL_RenderClear(renderer.get()), "Impossibile pulire la superficie di disegno");
+    // The canvas's first frame costs several ordinary ones (the browser sets
+    // up its pixels then): shown now, while loading, not as the game's first.
+    Check(SDL_RenderFlush(renderer.get()), "Impossibile pulire la superficie di disegno");
+    os::ShowFrame(static_cast<std::uint32_t*>(frame->pixels), width, height);
     software_ = true;
     opaqueFormat_ = SDL_PIXELFORMAT_BGR888;
     alphaFormat_ = SDL_PIXELFORMAT_ABGR8888;
