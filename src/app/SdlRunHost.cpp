@@ -3,6 +3,7 @@
 #include "app/GameFonts.h"
 #include "app/RunHost.h"
 #include "platform/Error.h"
+#include "platform/os/Os.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeyboard.h"
 #include "platform/sdl/SdlMediaSystem.h"
@@ -34,7 +35,9 @@ public:
           keyboard_(host_),
           // Everything read beside the program goes through the host's one
           // notion of where that is, the bundled fonts too.
-          render_(host_.Window(), GameFonts(host_.ProgramDirectory())),
+          render_(host_.Window(), GameFonts(host_.ProgramDirectory()),
+                  os::ShowsFramesOnPage() ? sdl::SdlRenderDevice::FrameSink(os::ShowFrame)
+                                          : sdl::SdlRenderDevice::FrameSink{}),
           sound_(options.headless ? nullptr : host_.Window()),
           headless_(options.headless) {}
 

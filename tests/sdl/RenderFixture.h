@@ -49,6 +49,11 @@ protected:
     static constexpr int W = 800;
     static constexpr int H = 600;
 
+    // Whether the device draws into a frame of its own and hands it to a
+    // sink, as in a web page (set before Open), and the last frame handed.
+    bool pageFrames_ = false;
+    std::vector<std::uint32_t> shown_;
+
     void SetUp() override { Open(W, H); }
 
     void Open(int windowW, int windowH) {
@@ -63,7 +68,18 @@ protected:
         }
         window_ = SDL_CreateWindow("render test", 0, 0, windowW, windowH, SDL_WINDOW_HIDDEN);
         ASSERT_NE(window_, nullptr) << SDL_GetError();
-        device_ = std::make_unique<SdlRenderDevice>(window_, GameFonts(DV_OUT_DIR));
+        SdlRenderDevice::FrameSink sink;
+        if (pageFrames_) {
+            // As a page's canvas takes them: the bytes in memory order, the
+            // fourth made opaque.
+            sink = [this](std::uint32_t* pixels, int width, int height) {
+                shown_.assign(pixels, pixels + static_cast<std::ptrdiff_t>(width) * height);
+                for (std::uint32_t& p : shown_) {
+                    p |= 0xFF000000U;
+                }
+            };
+        }
+        device_ = std::make_unique<SdlRenderDevice>(window_, GameFonts(DV_OUT_DIR), sink);
         device_->CreateDevice(W, H);
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = std::filesystem::temp_directory_path() /

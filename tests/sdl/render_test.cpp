@@ -23,8 +23,18 @@ constexpr std::uint32_t GreenRgb = 0x00FF00;
 constexpr std::uint32_t BlueRgb = 0x0000FF;
 constexpr std::uint32_t WhiteRgb = 0xFFFFFF;
 
-class RenderDeviceTest : public RenderFixture {
+// Every drawing rule holds alike whether the frame is the renderer's target
+// texture shown by the window, or a frame of the device's own handed to a
+// web page.
+enum class Frames { Window, Page };
+
+class RenderDeviceTest : public RenderFixture, public ::testing::WithParamInterface<Frames> {
 protected:
+    void SetUp() override {
+        pageFrames_ = GetParam() == Frames::Page;
+        RenderFixture::SetUp();
+    }
+
     void ClearTo(std::uint32_t colour) { device_->Clear(clear::Target, colour, 1.0F, 0); }
 
     // A 4x2 picture: left half red, right half green.
@@ -35,7 +45,7 @@ protected:
     }
 };
 
-TEST_F(RenderDeviceTest, ClearPaintsTheWholeTargetOpaqueOnlyForTheTargetBit) {
+TEST_P(RenderDeviceTest, ClearPaintsTheWholeTargetOpaqueOnlyForTheTargetBit) {
     ClearTo(0x00123456);  // the alpha of a clear colour must not leak out
     for (std::uint32_t p : device_->ReadFrame()) {
         ASSERT_EQ(p, 0xFF123456U);
@@ -45,7 +55,7 @@ TEST_F(RenderDeviceTest, ClearPaintsTheWholeTargetOpaqueOnlyForTheTargetBit) {
     EXPECT_EQ(Pixel(W - 1, H - 1), 0xFF123456U);
 }
 
-TEST_F(RenderDeviceTest, ColourKeyMakesOnlyExactKeyPixelsTransparent) {
+TEST_P(RenderDeviceTest, ColourKeyMakesOnlyExactKeyPixelsTransparent) {
     constexpr std::uint32_t key = 0xFF00FF;
     const auto path = WriteBmp("key.bmp", 4, 1, {key, 0xFE00FF, 0x000000, 0xFFFFFF});
     const TextureId keyed = device_->CreateTextureFromFile(path, true, 0xFF000000 | key);
@@ -69,7 +79,7 @@ TEST_F(RenderDeviceTest, ColourKeyMakesOnlyExactKeyPixelsTransparent) {
     EXPECT_EQ(device_->TextureSize(keyed), (Vec2{4, 1}));
 }
 
-TEST_F(RenderDeviceTest, KeyedEdgesFadeToDarkNotToTheKeyColourWhenMagnified) {
+TEST_P(RenderDeviceTest, KeyedEdgesFadeToDarkNotToTheKeyColourWhenMagnified) {
     // Filtering between a keyed texel and a white one: had the keyed pixel
     // kept its magenta, the blend would show a magenta fringe.
     const auto path = WriteBmp("edge.bmp", 2, 1, {0xFF00FF, 0xFFFFFF});
@@ -86,7 +96,7 @@ TEST_F(RenderDeviceTest, KeyedEdgesFadeToDarkNotToTheKeyColourWhenMagnified) {
     EXPECT_GT(greys, 0) << "magnification should filter the edge";
 }
 
-TEST_F(RenderDeviceTest, ScaledSpriteCoversExactlyItsScaledRectangle) {
+TEST_P(RenderDeviceTest, ScaledSpriteCoversExactlyItsScaledRectangle) {
     // 4x4 picture in 2x2 quadrants: red, green / blue, white.
     std::vector<std::uint32_t> px(16);
     for (int y = 0; y < 4; ++y) {
@@ -109,7 +119,7 @@ TEST_F(RenderDeviceTest, ScaledSpriteCoversExactlyItsScaledRectangle) {
     EXPECT_TRUE(Near(Pixel(26, 39), WhiteRgb));
 }
 
-TEST_F(RenderDeviceTest, PositiveRotationTurnsClockwiseAboutTheCentre) {
+TEST_P(RenderDeviceTest, PositiveRotationTurnsClockwiseAboutTheCentre) {
     const TextureId t = RedGreen();
     const float quarter = 90 * GameRadiansPerDegree;
 
@@ -128,7 +138,7 @@ TEST_F(RenderDeviceTest, PositiveRotationTurnsClockwiseAboutTheCentre) {
     EXPECT_TRUE(Near(Pixel(410, 310), Background, 0));
 }
 
-TEST_F(RenderDeviceTest, AnEighthTurnMakesASquareADiamond) {
+TEST_P(RenderDeviceTest, AnEighthTurnMakesASquareADiamond) {
     const TextureId t = Solid("w.bmp", 20, 20, WhiteRgb);
     ClearTo(Background);
     Draw(t, {2, 2}, {20, 20}, 45 * GameRadiansPerDegree, {300, 300});
@@ -139,7 +149,7 @@ TEST_F(RenderDeviceTest, AnEighthTurnMakesASquareADiamond) {
     }
 }
 
-TEST_F(RenderDeviceTest, NegativeScaleMirrorsAboutTheTranslation) {
+TEST_P(RenderDeviceTest, NegativeScaleMirrorsAboutTheTranslation) {
     const TextureId t = RedGreen();
     ClearTo(Background);
     Draw(t, {-10, 10}, {0, 0}, 0, {300, 100});
@@ -170,7 +180,7 @@ int InBetween(const std::vector<int>& shades) {
     return static_cast<int>(std::count_if(shades.begin(), shades.end(), [](int g) { return g > 16 && g < 239; }));
 }
 
-TEST_F(RenderDeviceTest, MagnifiedPicturesAreFilteredTurnedAndMirroredAlikeAsStraight) {
+TEST_P(RenderDeviceTest, MagnifiedPicturesAreFilteredTurnedAndMirroredAlikeAsStraight) {
     // Two texels, black and white, sixteen times their size: filtered, the
     // step becomes a ramp; sampled by nearest texel it stays one hard edge.
     const TextureId t = device_->CreateTextureFromFile(WriteBmp("bw.bmp", 2, 1, {0x000000, WhiteRgb}), false, 0);
@@ -220,7 +230,7 @@ TEST_F(RenderDeviceTest, MagnifiedPicturesAreFilteredTurnedAndMirroredAlikeAsStr
     EXPECT_GT(levels.size(), 10u) << "a turned magnified cell shows only its texels' own shades";
 }
 
-TEST_F(RenderDeviceTest, TintMultipliesColourAndBlendsByItsAlpha) {
+TEST_P(RenderDeviceTest, TintMultipliesColourAndBlendsByItsAlpha) {
     // Opaque pictures and pictures with transparent pixels are stored
     // differently; both must tint alike.
     const TextureId opaque = Solid("white.bmp", 8, 8, WhiteRgb);
@@ -255,7 +265,7 @@ TEST_F(RenderDeviceTest, TintMultipliesColourAndBlendsByItsAlpha) {
 // the frame drawn first makes it needless. That may change no pixel: each
 // scene below is drawn once with the clear paid at once (reading a pixel pays
 // it) and once as the game draws, and the two frames must be equal.
-TEST_F(RenderDeviceTest, TheClearIsDrawnWhereverAnythingCouldShowIt) {
+TEST_P(RenderDeviceTest, TheClearIsDrawnWhereverAnythingCouldShowIt) {
     std::vector<std::uint32_t> skyPixels(static_cast<std::size_t>(W * H));
     for (std::size_t i = 0; i < skyPixels.size(); ++i) {
         skyPixels[i] = static_cast<std::uint32_t>(i * 2654435761U) & 0xFFFFFF;
@@ -324,7 +334,7 @@ TEST_F(RenderDeviceTest, TheClearIsDrawnWhereverAnythingCouldShowIt) {
 // its opaque parts; a picture with too many of them is blended as before.
 // Either way each of its pixels is exactly the picture's or the background's,
 // clipped at the frame's edges too.
-TEST_F(RenderDeviceTest, KeyedPicturesShowExactlyTheirUnkeyedPixels) {
+TEST_P(RenderDeviceTest, KeyedPicturesShowExactlyTheirUnkeyedPixels) {
     constexpr std::uint32_t key = 0x4F4F4F;
     auto framePicture = [&](int w, int h) {
         std::vector<std::uint32_t> px(static_cast<std::size_t>(w * h));
@@ -385,7 +395,7 @@ TEST_F(RenderDeviceTest, KeyedPicturesShowExactlyTheirUnkeyedPixels) {
     }
 }
 
-TEST_F(RenderDeviceTest, ZeroScaleOrZeroAlphaDrawsNothing) {
+TEST_P(RenderDeviceTest, ZeroScaleOrZeroAlphaDrawsNothing) {
     const TextureId t = Solid("w.bmp", 8, 8, WhiteRgb);
     ClearTo(Background);
     const auto before = device_->ReadFrame();
@@ -399,7 +409,7 @@ TEST_F(RenderDeviceTest, ZeroScaleOrZeroAlphaDrawsNothing) {
     EXPECT_NE(device_->ReadFrame(), before);
 }
 
-TEST_F(RenderDeviceTest, BitmapErrorsNameTheFile) {
+TEST_P(RenderDeviceTest, BitmapErrorsNameTheFile) {
     const auto missing = dir_ / "nowhere" / "missing.bmp";
     try {
         device_->CreateTextureFromFile(missing, false, 0);
@@ -425,7 +435,7 @@ TEST_F(RenderDeviceTest, BitmapErrorsNameTheFile) {
     }
 }
 
-TEST_F(RenderDeviceTest, TexturesAreNumberedFromOneAndUnknownIdsThrow) {
+TEST_P(RenderDeviceTest, TexturesAreNumberedFromOneAndUnknownIdsThrow) {
     EXPECT_EQ(Solid("a.bmp", 3, 5, RedRgb), 1);
     EXPECT_EQ(Solid("b.bmp", 7, 2, RedRgb), 2);
     EXPECT_EQ(device_->TextureSize(2), (Vec2{7, 2}));
@@ -446,7 +456,7 @@ void ExpectMisuse(const std::function<void()>& call, const char* what) {
     }
 }
 
-TEST_F(RenderDeviceTest, FrameAndSpritePairingMisuseThrows) {
+TEST_P(RenderDeviceTest, FrameAndSpritePairingMisuseThrows) {
     auto& d = *device_;
     const TextureId t = Solid("w.bmp", 2, 2, WhiteRgb);
     ExpectMisuse([&] { d.EndScene(); }, "EndScene without BeginScene");
@@ -469,7 +479,7 @@ TEST_F(RenderDeviceTest, FrameAndSpritePairingMisuseThrows) {
     ExpectMisuse([&] { d.CreateDevice(W, H); }, "CreateDevice twice");
 }
 
-TEST_F(RenderDeviceTest, EverythingNeedsTheDeviceCreatedFirst) {
+TEST_P(RenderDeviceTest, EverythingNeedsTheDeviceCreatedFirst) {
     SdlRenderDevice fresh(window_, GameFonts(DV_OUT_DIR));
     ExpectMisuse([&] { fresh.BeginScene(); }, "BeginScene");
     ExpectMisuse([&] { fresh.Clear(clear::Target, 0, 1, 0); }, "Clear");
@@ -500,9 +510,15 @@ std::vector<std::uint32_t> LoadPng(const std::filesystem::path& png, int& w, int
     return out;
 }
 
-class ScreenshotTest : public RenderDeviceTest {
+class ScreenshotTest : public RenderFixture {
 protected:
     void SetUp() override { Open(1000, 700); }  // not the back-buffer size, on purpose
+    void ClearTo(std::uint32_t colour) { device_->Clear(clear::Target, colour, 1.0F, 0); }
+    TextureId RedGreen() {
+        return device_->CreateTextureFromFile(
+            WriteBmp("rg.bmp", 4, 2, {RedRgb, RedRgb, GreenRgb, GreenRgb, RedRgb, RedRgb, GreenRgb, GreenRgb}), false,
+            0);
+    }
 };
 
 TEST_F(ScreenshotTest, SavesThePresentedFrameAtBackBufferSizeWhateverTheWindow) {
@@ -553,7 +569,7 @@ TEST(LetterboxRect, KeepsTheAspectAndCentres) {
 // Present paints the bars and the picture and nothing twice: every window
 // pixel is the picture's or black, whatever the window held before (a new
 // window surface may hold anything).
-TEST_F(RenderDeviceTest, ALetterboxedWindowIsThePictureBetweenBlackBars) {
+TEST_F(ScreenshotTest, ALetterboxedWindowIsThePictureBetweenBlackBars) {
     for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{800, 1000}, std::pair{1000, 600}}) {
         Open(w, h);
         ClearTo(0xFFFFFFFF);
@@ -583,6 +599,43 @@ TEST_F(RenderDeviceTest, ALetterboxedWindowIsThePictureBetweenBlackBars) {
         EXPECT_EQ(wrong, 0) << w << "x" << h;
     }
 }
+
+// What a page is handed is the frame itself, every pixel opaque, and the
+// window is left alone.
+class PageFrameTest : public RenderFixture {
+protected:
+    void SetUp() override {
+        pageFrames_ = true;
+        RenderFixture::SetUp();
+    }
+};
+
+TEST_F(PageFrameTest, APageIsHandedExactlyThePresentedFrame) {
+    const TextureId t = device_->CreateTextureFromFile(
+        WriteBmp("rg.bmp", 4, 2, {RedRgb, RedRgb, GreenRgb, GreenRgb, RedRgb, RedRgb, GreenRgb, GreenRgb}), false, 0);
+    const TextureId half = Solid("half.bmp", 30, 20, BlueRgb);
+    device_->Clear(clear::Target, Background, 1.0F, 0);
+    Draw(t, {10, 10}, {0, 0}, 0, {100, 50});
+    Draw(t, {6, 6}, {12, 6}, 0.7F, {300, 200});
+    Draw(half, {1, 1}, {0, 0}, 0, {400, 300}, 0x80FFFFFF);
+    device_->Present();
+    ASSERT_EQ(shown_.size(), static_cast<std::size_t>(W * H));
+    const std::vector<std::uint32_t> frame = device_->ReadFrame();
+    int wrong = 0;
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+        // Memory order R, G, B, A against ARGB.
+        const std::uint32_t p = shown_[i];
+        const std::uint32_t argb = (p & 0xFF000000U) | ((p & 0xFFU) << 16) | (p & 0xFF00U) | ((p >> 16) & 0xFFU);
+        wrong += argb != frame[i] ? 1 : 0;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(frame[static_cast<std::size_t>(55 * W + 105)], 0xFF000000U | RedRgb);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, RenderDeviceTest, ::testing::Values(Frames::Window, Frames::Page),
+                         [](const ::testing::TestParamInfo<Frames>& info) {
+                             return info.param == Frames::Window ? std::string("Window") : std::string("Page");
+                         });
 
 }  // namespace
 }  // namespace dv::sdl::test

@@ -9,7 +9,6 @@
 #include <system_error>
 
 #include "platform/Error.h"
-#include "platform/os/Os.h"
 
 namespace dv::sdl {
 
@@ -189,8 +188,8 @@ void SdlRenderDevice::FrameFreer::operator()(SDL_Surface* frame) const noexcept 
     SDL_FreeSurface(frame);
 }
 
-SdlRenderDevice::SdlRenderDevice(SDL_Window* window, os::BundledFonts fonts)
-    : window_(window), fonts_(std::move(fonts)) {
+SdlRenderDevice::SdlRenderDevice(SDL_Window* window, os::BundledFonts fonts, FrameSink showFrame)
+    : window_(window), fonts_(std::move(fonts)), showFrame_(std::move(showFrame)) {
     if (window_ == nullptr) {
         ThrowMisuse("Finestra mancante per il dispositivo grafico");
     }
@@ -206,7 +205,7 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
         ThrowMisuse("Dimensioni del dispositivo grafico non valide: " + std::to_string(width) + "x" +
                     std::to_string(height));
     }
-    if (os::ShowsFramesOnPage()) {
+    if (showFrame_) {
         CreatePageDevice(width, height);
         return;
     }
@@ -278,7 +277,7 @@ void SdlRenderDevice::CreatePageDevice(int width, int height) {
     // The canvas's first frame costs several ordinary ones (the browser sets
     // up its pixels then): shown now, while loading, not as the game's first.
     Check(SDL_RenderFlush(renderer.get()), "Impossibile pulire la superficie di disegno");
-    os::ShowFrame(static_cast<std::uint32_t*>(frame->pixels), width, height);
+    showFrame_(static_cast<std::uint32_t*>(frame->pixels), width, height);
     software_ = true;
     opaqueFormat_ = SDL_PIXELFORMAT_BGR888;
     alphaFormat_ = SDL_PIXELFORMAT_ABGR8888;
@@ -398,7 +397,7 @@ void SdlRenderDevice::Present() {
     if (pageFrame_) {
         // The renderer keeps drawing commands until something needs the pixels.
         Check(SDL_RenderFlush(r), "Impossibile completare il fotogramma");
-        os::ShowFrame(static_cast<std::uint32_t*>(pageFrame_->pixels), width_, height_);
+        showFrame_(static_cast<std::uint32_t*>(pageFrame_->pixels), width_, height_);
         drawnSincePresent_ = false;
         return;
     }

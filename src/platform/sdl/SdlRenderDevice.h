@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,9 +27,16 @@ bool IsSoftwareRasteriser(std::string_view glRenderer);
 
 class SdlRenderDevice final : public IRenderDevice {
 public:
+    // Where frames go when the device draws into a frame of its own rather
+    // than the window: a web page's canvas. Each pixel is four bytes in
+    // memory, red, green, blue and a spare one the sink may overwrite; rows
+    // are packed.
+    using FrameSink = std::function<void(std::uint32_t* pixels, int width, int height)>;
+
     // The window must outlive the device; SDL video is already initialised.
-    // The bundled fonts serve the faces the system has no file for.
-    SdlRenderDevice(SDL_Window* window, os::BundledFonts fonts);
+    // The bundled fonts serve the faces the system has no file for. Given a
+    // sink, Present hands it each frame and the window shows nothing.
+    SdlRenderDevice(SDL_Window* window, os::BundledFonts fonts, FrameSink showFrame = {});
     ~SdlRenderDevice() override;
     SdlRenderDevice(const SdlRenderDevice&) = delete;
     SdlRenderDevice& operator=(const SdlRenderDevice&) = delete;
@@ -132,6 +140,7 @@ private:
 
     SDL_Window* window_;
     os::BundledFonts fonts_;
+    FrameSink showFrame_;
     int width_ = 0;
     int height_ = 0;
     bool inScene_ = false;
@@ -143,8 +152,8 @@ private:
     Uint32 opaqueFormat_ = SDL_PIXELFORMAT_RGB888;
     Uint32 alphaFormat_ = SDL_PIXELFORMAT_ARGB8888;
     mutable OwedClear clear_;
-    // In a web page, the frame the renderer draws into and the page shows as
-    // it is; elsewhere none, and the frame is target_, shown by the window.
+    // With a sink, the frame the renderer draws into and the sink shows as
+    // it is; otherwise none, and the frame is target_, shown by the window.
     // Declared before the renderer, which draws into it until destroyed.
     std::unique_ptr<SDL_Surface, FrameFreer> pageFrame_;
     // Declared first so it is destroyed last, after every texture made on it.

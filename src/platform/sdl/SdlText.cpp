@@ -14,12 +14,6 @@ struct SurfaceFreer {
     void operator()(SDL_Surface* surface) const noexcept { SDL_FreeSurface(surface); }
 };
 
-// What the game's texts are made of: every printable ASCII character and
-// the Italian accented letters.
-constexpr const char* WarmGlyphs =
-    " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"
-    "àèéìòùÀÈÉÌÒÙ";
-
 [[noreturn]] void ThrowFontError(const std::string& what) {
     throw Error(err::RenderDeviceFailed, what);
 }
@@ -83,11 +77,6 @@ FontId SdlText::CreateFont(const FontDesc& desc) {
     if (desc.bold && font.match.embolden) {
         TTF_SetFontStyle(font.ttf.get(), TTF_STYLE_BOLD);
     }
-    // The font keeps the glyphs it has drawn. Drawing the usual ones now,
-    // while the game loads, spares the first frames drawing them: at a
-    // phone's speed the first frame took a quarter of a second, mostly this.
-    const std::unique_ptr<SDL_Surface, SurfaceFreer> warmed(
-        TTF_RenderUTF8_Blended(font.ttf.get(), WarmGlyphs, SDL_Color{255, 255, 255, 255}));
     fonts_.push_back(std::move(font));
     return static_cast<FontId>(fonts_.size());
 }

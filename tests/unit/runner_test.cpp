@@ -1,0 +1,67 @@
+// The run loop's pacing, on the recording devices.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "app/CommandLine.h"
+#include "app/RunHost.h"
+#include "app/Runner.h"
+#include "platform/headless/HeadlessWindowSystem.h"
+#include "platform/headless/RecordingMediaSystem.h"
+#include "platform/headless/RecordingRenderDevice.h"
+#include "platform/headless/RecordingSoundDevice.h"
+
+namespace dv {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingHost final : public RunHost {
+public:
+    explicit RecordingHost(RecordingRenderDevice& render) : render_(render) {}
+    IWindowSystem& Window() override { return window_; }
+    IKeyboardDevice* Keyboard() override { return nullptr; }
+    IRenderDevice& Render() override { return render_; }
+    ISoundDevice& Sound() override { return sound_; }
+    IMediaSystem& Media() override { return media_; }
+    bool PumpCloseRequested() override { return false; }
+    bool PollClosedAfterFailure() override { return true; }
+    bool SaveScreenshot(const std::filesystem::path&, std::string& why) override {
+        why = "no pixels";
+        return false;
+    }
+
+private:
+    HeadlessWindowSystem window_{DV_SOURCE_DIR};
+    RecordingRenderDevice& render_;
+    RecordingSoundDevice sound_;
+    RecordingMediaSystem media_;
+};
+
+// A page calls the loop first at its next display frame, which may come well
+// after loading ended: the ticks due meanwhile must not all run in that first
+// call (a stall at once, and at a phone's speed a late first tick that
+// restarts the grid).
+TEST(RunLoop, TheTicksStartWithTheLoopNotWhenLoadingEnds) {
+    RecordingRenderDevice render;
+    RunOptions options;
+    options.ticks = 1000;
+    std::unique_ptr<SteppedRun> run =
+        MakeGameRun(options, std::make_unique<RecordingHost>(render), std::chrono::steady_clock::now());
+    const std::uint64_t loaded = render.FramesPresented();
+
+    std::this_thread::sleep_for(80ms);
+    ASSERT_TRUE(run->Step(100ms, 12ms));
+    EXPECT_EQ(render.FramesPresented(), loaded) << "the first call ran the ticks due since loading";
+
+    // The game draws every other tick: a few periods later it has drawn.
+    std::this_thread::sleep_for(35ms);
+    ASSERT_TRUE(run->Step(100ms, 12ms));
+    EXPECT_GE(render.FramesPresented(), loaded + 1);
+    EXPECT_EQ(run->Finish(), 0);
+}
+
+}  // namespace
+}  // namespace dv
