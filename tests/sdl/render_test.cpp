@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "RenderFixture.h"
@@ -630,6 +631,51 @@ TEST_F(PageFrameTest, APageIsHandedExactlyThePresentedFrame) {
     }
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(frame[static_cast<std::size_t>(55 * W + 105)], 0xFF000000U | RedRgb);
+}
+
+// A picture as wide as the frame faded over the clear, as the sky does in
+// two strips, is drawn into a page's frame without clearing first: the
+// pixels must be exactly what the window's frame gets by clearing and then
+// blending, at every alpha (one half has its own arithmetic) and wherever
+// the strips divide the frame.
+TEST_F(PageFrameTest, AFadedSkyIsTheSameAsOnTheWindowsFrame) {
+    std::vector<std::uint32_t> sky(static_cast<std::size_t>(W * H));
+    for (std::size_t i = 0; i < sky.size(); ++i) {
+        sky[i] = static_cast<std::uint32_t>((i * 2654435761U) >> 8) & 0xFFFFFFU;
+    }
+    const auto file = WriteBmp("sky.bmp", W, H, sky);
+    const TextureId onPage = device_->CreateTextureFromFile(file, false, 0);
+    SdlRenderDevice window(window_, GameFonts(DV_OUT_DIR));
+    window.CreateDevice(W, H);
+    const TextureId onWindow = window.CreateTextureFromFile(file, false, 0);
+
+    for (const auto& [alpha, split, clear] : {std::tuple{1U, 0, 0xFF000000U}, std::tuple{100U, 237, 0xFF203040U},
+                                              std::tuple{128U, 599, 0xFFFFFFFFU}, std::tuple{128U, 300, 0xFF6A3B91U},
+                                              std::tuple{200U, 1, 0xFF0A0B0CU}, std::tuple{254U, 450, 0xFF000000U}}) {
+        for (SdlRenderDevice* d : {device_.get(), &window}) {
+            const TextureId t = d == &window ? onWindow : onPage;
+            d->Clear(clear::Target, clear, 1.0F, 0);
+            d->BeginScene();
+            d->SpriteBegin();
+            const std::uint32_t tint = (alpha << 24) | 0xFFFFFFU;
+            d->SpriteDraw(t, {1, 1}, {0, 0}, 0, {0, static_cast<float>(split)}, tint);
+            d->SpriteDraw(t, {1, 1}, {0, 0}, 0, {0, static_cast<float>(split - H)}, tint);
+            d->SpriteEnd();
+            d->EndScene();
+            d->Present();
+        }
+        const std::vector<std::uint32_t> page = device_->ReadFrame();
+        const std::vector<std::uint32_t> windowed = window.ReadFrame();
+        ASSERT_EQ(page.size(), windowed.size());
+        int wrong = 0;
+        for (std::size_t i = 0; i < page.size(); ++i) {
+            wrong += page[i] != windowed[i] ? 1 : 0;
+        }
+        EXPECT_EQ(wrong, 0) << "alpha " << alpha << ", strips divided at " << split;
+        if (alpha >= 100) {
+            EXPECT_LT(std::count(page.begin(), page.end(), clear), W * H / 10) << "the sky was drawn";
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, RenderDeviceTest, ::testing::Values(Frames::Window, Frames::Page),

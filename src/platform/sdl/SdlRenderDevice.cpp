@@ -371,6 +371,58 @@ void SdlRenderDevice::SettleStraightDraw(const SDL_Rect& dst, bool copy) {
     }
 }
 
+bool SdlRenderDevice::FadeOverClear(const Texture& t, const SDL_Rect& dst, std::uint32_t tint) {
+    const std::uint32_t alpha = tint >> 24;
+    if (!pageFrame_ || !clear_.owed || !t.opaque || alpha == 0 || alpha == 0xFF || (tint & 0xFFFFFFu) != 0xFFFFFFu ||
+        dst.x != 0 || dst.w != width_ || t.width != width_ || dst.h != t.height ||
+        SDL_RenderIsClipEnabled(renderer_.get()) == SDL_TRUE) {
+        return false;
+    }
+    const int top = std::max(dst.y, 0);
+    const int bottom = std::min(dst.y + dst.h, height_);
+    if (top >= bottom || top < clear_.top || bottom > clear_.bottom || (top != clear_.top && bottom != clear_.bottom)) {
+        return false;
+    }
+    void* pixels = nullptr;
+    int pitch = 0;
+    Check(SDL_RenderFlush(renderer_.get()), "Impossibile disegnare lo sprite");
+    Check(SDL_LockTexture(t.texture.get(), nullptr, &pixels, &pitch), "Impossibile leggere la texture");
+    // Exactly the software renderer's blend of a picture faded by its
+    // whole-surface alpha (the same arithmetic, alpha one half included),
+    // with the clear colour standing for the frame's pixels: the rows are
+    // neither cleared first nor read back.
+    const std::uint32_t c = SDL_MapRGB(pageFrame_->format, clear_.r, clear_.g, clear_.b) & 0xFFFFFFu;
+    const std::uint32_t c1 = c & 0xFF00FFu;
+    const std::uint32_t c2 = c & 0xFF00u;
+    for (int y = top; y < bottom; ++y) {
+        const auto* from = reinterpret_cast<const std::uint32_t*>(static_cast<const Uint8*>(pixels) +
+                                                                  static_cast<std::ptrdiff_t>(y - dst.y) * pitch);
+        auto* to = reinterpret_cast<std::uint32_t*>(static_cast<Uint8*>(pageFrame_->pixels) +
+                                                    static_cast<std::ptrdiff_t>(y) * pageFrame_->pitch);
+        if (alpha == 128) {
+            for (int x = 0; x < width_; ++x) {
+                const std::uint32_t p = from[x];
+                to[x] = ((((p & 0x00FEFEFEu) + (c & 0x00FEFEFEu)) >> 1) + (p & c & 0x00010101u)) | 0xFF000000u;
+            }
+        } else {
+            for (int x = 0; x < width_; ++x) {
+                const std::uint32_t p = from[x];
+                const std::uint32_t p1 = (c1 + (((p & 0xFF00FFu) - c1) * alpha >> 8)) & 0xFF00FFu;
+                const std::uint32_t p2 = (c2 + (((p & 0xFF00u) - c2) * alpha >> 8)) & 0xFF00u;
+                to[x] = p1 | p2 | 0xFF000000u;
+            }
+        }
+    }
+    SDL_UnlockTexture(t.texture.get());
+    if (top == clear_.top) {
+        clear_.top = bottom;
+    } else {
+        clear_.bottom = top;
+    }
+    clear_.owed = clear_.top < clear_.bottom;
+    return true;
+}
+
 void SdlRenderDevice::BeginScene() {
     RequireDevice("BeginScene");
     if (inScene_) {
@@ -478,7 +530,11 @@ TextureId SdlRenderDevice::CreateTextureFromFile(const std::filesystem::path& fi
     // whole-surface alpha blend when drawn faded: both are many times faster
     // than its per-pixel alpha blend (see SpriteDraw).
     const Uint32 format = opaque ? opaqueFormat_ : alphaFormat_;
-    TexturePtr texture(SDL_CreateTexture(renderer_.get(), format, SDL_TEXTUREACCESS_STATIC, argb->w, argb->h));
+    // On a page's frame an opaque picture may be faded onto it directly (see
+    // FadeOverClear), which reads its pixels: only a streaming texture lets
+    // them be read, and on the software renderer it is the same surface.
+    const int access = pageFrame_ && opaque ? SDL_TEXTUREACCESS_STREAMING : SDL_TEXTUREACCESS_STATIC;
+    TexturePtr texture(SDL_CreateTexture(renderer_.get(), format, access, argb->w, argb->h));
     if (!texture) {
         ThrowSdlRenderError("Impossibile creare la texture di " + name);
     }
@@ -581,6 +637,9 @@ void SdlRenderDevice::SpriteDraw(TextureId texture, Vec2 scale, Vec2 centre, flo
         const int y0 = RoundToPixel(translation.y);
         const SDL_Rect dst{x0, y0, RoundToPixel(translation.x + w) - x0, RoundToPixel(translation.y + h) - y0};
         if (dst.w <= 0 || dst.h <= 0) {
+            return;
+        }
+        if (FadeOverClear(t, dst, tint)) {
             return;
         }
         SettleStraightDraw(dst, copy);

@@ -137,6 +137,11 @@ private:
     // Before a straight draw into dst: an outright copy covering whole rows
     // at an edge of the owed clear takes them off it; anything else pays it.
     void SettleStraightDraw(const SDL_Rect& dst, bool copy);
+    // On a page's frame: a picture as wide as the frame, opaque but faded by
+    // the tint's alpha, drawn upright over rows still owed the clear at an
+    // edge of them, is blended with the clear colour straight into the frame.
+    // True when it was drawn so.
+    bool FadeOverClear(const Texture& t, const SDL_Rect& dst, std::uint32_t tint);
 
     SDL_Window* window_;
     os::BundledFonts fonts_;
