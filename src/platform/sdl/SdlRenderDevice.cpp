@@ -205,12 +205,31 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
         ThrowMisuse("Dimensioni del dispositivo grafico non valide: " + std::to_string(width) + "x" +
                     std::to_string(height));
     }
-    if (showFrame_) {
-        CreatePageDevice(width, height);
-        return;
+    FramePtr frame;
+    TexturePtr target;
+    RendererPtr renderer = showFrame_ ? PageRenderer(width, height, frame) : WindowRenderer(width, height, target);
+    Check(SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255), "Impossibile pulire la superficie di disegno");
+    Check(SDL_RenderClear(renderer.get()), "Impossibile pulire la superficie di disegno");
+    if (frame) {
+        // The canvas's first frame costs several ordinary ones (the browser
+        // sets up its pixels then): shown now, while loading, not as the
+        // game's first.
+        Check(SDL_RenderFlush(renderer.get()), "Impossibile pulire la superficie di disegno");
+        showFrame_(static_cast<std::uint32_t*>(frame->pixels), width, height);
     }
+
+    auto text = std::make_unique<SdlText>(renderer.get(), fonts_, alphaFormat_);
+    pageFrame_ = std::move(frame);
+    renderer_ = std::move(renderer);
+    target_ = std::move(target);
+    text_ = std::move(text);
+    width_ = width;
+    height_ = height;
+}
+
+SdlRenderDevice::RendererPtr SdlRenderDevice::WindowRenderer(int width, int height, TexturePtr& target) {
     // No vsync: the game paces itself with its own tick.
-    std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer(
+    RendererPtr renderer(
         SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE));
     // GL drawn by the processor is "accelerated" only in name: measured at
     // tens of milliseconds for a frame SDL's own software renderer draws in
@@ -229,7 +248,7 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
     Check(SDL_GetRendererInfo(renderer.get(), &info), "Impossibile leggere il tipo di dispositivo grafico");
     software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
     // The software renderer draws into the window's own pixels. Where their
-    // red and blue lie the other way round (a web page's canvas), the frame
+    // red and blue lie the other way round, the frame
     // and every picture take that order: presenting is then a plain copy
     // instead of a swap of every pixel, and blends give the same colours.
     SDL_Surface* windowPixels = software_ ? SDL_GetWindowSurface(window_) : nullptr;
@@ -239,54 +258,34 @@ void SdlRenderDevice::CreateDevice(int width, int height) {
     }
     // Without alpha, like the original back buffer: a clear colour's alpha
     // never leaks into screenshots.
-    TexturePtr target(SDL_CreateTexture(renderer.get(), opaqueFormat_, SDL_TEXTUREACCESS_TARGET, width, height));
+    target.reset(SDL_CreateTexture(renderer.get(), opaqueFormat_, SDL_TEXTUREACCESS_TARGET, width, height));
     if (!target) {
         ThrowSdlRenderError("Impossibile creare la superficie di disegno");
     }
     Check(SDL_SetTextureBlendMode(target.get(), SDL_BLENDMODE_NONE), "Impossibile impostare la superficie di disegno");
     Check(SDL_SetTextureScaleMode(target.get(), SDL_ScaleModeLinear), "Impossibile impostare la superficie di disegno");
     Check(SDL_SetRenderTarget(renderer.get(), target.get()), "Impossibile disegnare sulla superficie di disegno");
-    Check(SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255), "Impossibile pulire la superficie di disegno");
-    Check(SDL_RenderClear(renderer.get()), "Impossibile pulire la superficie di disegno");
-
-    auto text = std::make_unique<SdlText>(renderer.get(), fonts_, alphaFormat_);
-    renderer_ = std::move(renderer);
-    target_ = std::move(target);
-    text_ = std::move(text);
-    width_ = width;
-    height_ = height;
+    return renderer;
 }
 
-void SdlRenderDevice::CreatePageDevice(int width, int height) {
+SdlRenderDevice::RendererPtr SdlRenderDevice::PageRenderer(int width, int height, FramePtr& frame) {
     // SDL's own way to a page copies each frame into the window's pixels,
     // copies those again in JavaScript and sets every alpha there, one pixel
     // at a time: together a third of the page's work at a phone's speed. The
     // software renderer draws instead into a frame the page shows as it is,
     // in the canvas's byte order, so that pictures copy onto it unconverted.
-    std::unique_ptr<SDL_Surface, FrameFreer> frame(
-        SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_BGR888));
+    frame.reset(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_BGR888));
     if (!frame) {
         ThrowSdlRenderError("Impossibile creare la superficie di disegno");
     }
-    std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer(SDL_CreateSoftwareRenderer(frame.get()));
+    RendererPtr renderer(SDL_CreateSoftwareRenderer(frame.get()));
     if (!renderer) {
         ThrowSdlRenderError("Impossibile creare il dispositivo grafico");
     }
-    Check(SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255), "Impossibile pulire la superficie di disegno");
-    Check(SDL_RenderClear(renderer.get()), "Impossibile pulire la superficie di disegno");
-    // The canvas's first frame costs several ordinary ones (the browser sets
-    // up its pixels then): shown now, while loading, not as the game's first.
-    Check(SDL_RenderFlush(renderer.get()), "Impossibile pulire la superficie di disegno");
-    showFrame_(static_cast<std::uint32_t*>(frame->pixels), width, height);
     software_ = true;
     opaqueFormat_ = SDL_PIXELFORMAT_BGR888;
     alphaFormat_ = SDL_PIXELFORMAT_ABGR8888;
-    auto text = std::make_unique<SdlText>(renderer.get(), fonts_, alphaFormat_);
-    pageFrame_ = std::move(frame);
-    renderer_ = std::move(renderer);
-    text_ = std::move(text);
-    width_ = width;
-    height_ = height;
+    return renderer;
 }
 
 void SdlRenderDevice::RequireDevice(const char* call) const {

@@ -125,7 +125,13 @@ private:
         int bottom = 0;
     };
 
-    void CreatePageDevice(int width, int height);
+    using RendererPtr = std::unique_ptr<SDL_Renderer, RendererDestroyer>;
+    using FramePtr = std::unique_ptr<SDL_Surface, FrameFreer>;
+    // The renderer drawing into the target texture it makes, shown by the
+    // window; or, for a page, into the frame it makes. Each sets the pixel
+    // formats the pictures share with the frame.
+    RendererPtr WindowRenderer(int width, int height, TexturePtr& target);
+    RendererPtr PageRenderer(int width, int height, FramePtr& frame);
     void RequireDevice(const char* call) const;
     void RequireScene(const char* call) const;
     void RequireSprite(const char* call) const;
@@ -160,9 +166,9 @@ private:
     // With a sink, the frame the renderer draws into and the sink shows as
     // it is; otherwise none, and the frame is target_, shown by the window.
     // Declared before the renderer, which draws into it until destroyed.
-    std::unique_ptr<SDL_Surface, FrameFreer> pageFrame_;
+    FramePtr pageFrame_;
     // Declared first so it is destroyed last, after every texture made on it.
-    std::unique_ptr<SDL_Renderer, RendererDestroyer> renderer_;
+    RendererPtr renderer_;
     TexturePtr target_;
     std::vector<Texture> textures_;
     std::unique_ptr<SdlText> text_;
