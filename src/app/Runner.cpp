@@ -102,10 +102,19 @@ public:
                     phase_ = Phase::Over;
                     return false;
                 }
-                // The clock starts with the loop, not when loading ends: a
-                // page calls the loop only at its next display frame, and
-                // the ticks due by then would all come in the first one.
+                // The clock starts once the game's first frame is on screen,
+                // not when loading ends: a page calls the loop only at its
+                // next display frame, and the first frame's one-off work (the
+                // first glyphs, the music opening, code run for the first
+                // time, the browser setting up the canvas to show it) takes
+                // several periods on a slow phone. Timed from before any of
+                // it, the ticks due meanwhile would all come at once after,
+                // a visible jump and late ticks for a second or more.
                 if (!clockStarted_) {
+                    if (!o_.fast && !firstFrameRun_) {
+                        firstFrameRun_ = true;
+                        return RunToFirstFrame();
+                    }
                     clock_.Start();
                     started_ = std::chrono::steady_clock::now();
                     clockStarted_ = true;
@@ -177,6 +186,19 @@ private:
         status_ = status;
         abandoned_ = true;
         phase_ = Phase::Over;
+    }
+
+    // The ticks up to the game's first drawn frame, untimed: the clock starts
+    // at the next call, when the frame has been shown.
+    bool RunToFirstFrame() {
+        // The game draws every other tick; the bound keeps a game that never
+        // draws from holding the loop.
+        for (int n = 0; n < 2 && !startupMs_; ++n) {
+            if (!RunTick()) {
+                return false;
+            }
+        }
+        return true;
     }
 
     // One tick of the game; false once the run is over.
@@ -258,6 +280,7 @@ private:
     bool abandoned_ = false;
     bool playing_ = false;
     bool clockStarted_ = false;
+    bool firstFrameRun_ = false;
     Phase phase_ = Phase::Playing;
 };
 
