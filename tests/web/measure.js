@@ -119,6 +119,13 @@ async function phone(browser, server, rate, run, opts) {
       // When the long ones came, in seconds from the first frame callback.
       long: all.filter(([t, d]) => t > first + 1000 && d > 50).map(([t, d]) => `${((t - first) / 1000).toFixed(1)} s ${d.toFixed(0)} ms`),
       p99: sorted.length ? sorted[Math.floor(0.99 * (sorted.length - 1))] : 0,
+      // The first second's callbacks over a display frame, in order: the
+      // start's cold code shows here.
+      early: all.filter(([t, d]) => t <= first + 1000 && d > 17).map(([t, d]) => `${(t - first).toFixed(0)}:${d.toFixed(0)}`),
+      // Waits of more than two display frames between callbacks: the
+      // browser's own work (painting, compiling, collecting) holding the page.
+      gaps: all.slice(1).map(([t], i) => [all[i][0] + all[i][1], t - all[i][0] - all[i][1]])
+        .filter(([, g]) => g > 34).map(([t, g]) => `${((t - first) / 1000).toFixed(2)} s ${g.toFixed(0)} ms`),
       closing,
     };
   });
@@ -126,7 +133,9 @@ async function phone(browser, server, rate, run, opts) {
   await context.close();
   let line = `rate ${rate} run ${run}: ${stats.replace(/^tick-stats: /, '')}; frame callbacks after 1 s: ` +
     `max ${callbacks.max.toFixed(1)} ms, p99 ${callbacks.p99.toFixed(1)} ms, ${callbacks.over50} over 50 ms of ${callbacks.count}` +
-    `${callbacks.long.length ? ' (' + callbacks.long.join(', ') + ')' : ''}; the closing one ${callbacks.closing.toFixed(0)} ms` +
+    `${callbacks.long.length ? ' (' + callbacks.long.join(', ') + ')' : ''}; in the first second over 17 ms ` +
+    `(at ms:took ms) ${callbacks.early.join(' ') || 'none'}; ` +
+    `waits over 34 ms between callbacks ${callbacks.gaps.join(', ') || 'none'}; the closing one ${callbacks.closing.toFixed(0)} ms` +
     `; wall ${wall.toFixed(1)} s`;
   console.log(line);
   if (profile) {
