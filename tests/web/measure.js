@@ -10,8 +10,9 @@
 //     Emulation.setCPUThrottlingRate), real-time busy play (the five-minute
 //     replay, 3000 ticks). Prints the game's tick-stats line (its cpu is the
 //     frame callbacks and the sound callbacks together), the longest frame
-//     callback after the first second, and apart from them the callback in
-//     which the run ends. --profile writes the sampled
+//     callback after the first second, the first second's slow callbacks and
+//     the long waits between callbacks (the start's one-off costs), and
+//     apart from them the callback in which the run ends. --profile writes the sampled
 //     JavaScript/WebAssembly profile of the run (CDP Profiler) and prints the
 //     functions with the most self time.
 'use strict';
