@@ -85,11 +85,20 @@ public:
 
     // Another program's window, to take the focus from the game; its id, or
     // empty when it did not appear.
+    // Its id, or empty with why in xmessage.err. On a loaded machine the
+    // window has once failed to show within the wait; a second one is tried.
     std::string OpenOtherWindow() const {
-        std::system(("DISPLAY=" + display_ + " xmessage -name dvother 'altra finestra' >/dev/null 2>&1 & " +
-                     "echo $! >'" + (dir_ / "xmessage.pid").string() + "'")
-                        .c_str());
-        return FirstLine(Out("timeout 10 xdotool search --sync --onlyvisible --classname '^dvother$'"));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            CloseOtherWindow();
+            std::system(("DISPLAY=" + display_ + " xmessage -name dvother 'altra finestra' >/dev/null 2>>'" +
+                         (dir_ / "xmessage.err").string() + "' & echo $! >'" + (dir_ / "xmessage.pid").string() + "'")
+                            .c_str());
+            std::string id = FirstLine(Out("timeout 10 xdotool search --sync --onlyvisible --classname '^dvother$'"));
+            if (!id.empty()) {
+                return id;
+            }
+        }
+        return {};
     }
     void CloseOtherWindow() const {
         std::system(("kill " + FirstLine(dir_.Read("xmessage.pid")) + " 2>/dev/null").c_str());

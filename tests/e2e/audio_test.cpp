@@ -223,7 +223,7 @@ TEST(Audio, EffectsFallSilentWhileAnotherWindowHasTheFocus) {
     ASSERT_TRUE(desktop.Ready()) << "Xvfb or openbox did not start";
     // The other window is up first, so taking the focus from the game is quick.
     const std::string other = desktop.OpenOtherWindow();
-    ASSERT_FALSE(other.empty());
+    ASSERT_FALSE(other.empty()) << dir.Read("xmessage.err");
     std::system(("cd '" + dir.Path().string() + "' && (DISPLAY=" + desktop.Display() +
                  " SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + (dir / "audio.raw").string() + "' " +
                  Game.Command() + " --windowed --replay two-locks.txt --ticks " + std::to_string(kTicks) +

@@ -170,7 +170,7 @@ TEST_P(WindowManagerEvents, SurvivedInEveryStateAndEndingThereGivesStatusZeroInT
         // Another program's window takes the focus; what is typed there is
         // not the player's key for the game.
         const std::string other = desktop.OpenOtherWindow();
-        ASSERT_FALSE(other.empty());
+        ASSERT_FALSE(other.empty()) << dir.Read("xmessage.err");
         desktop.X("xdotool windowactivate --sync " + other);
         std::this_thread::sleep_for(150ms);
         EXPECT_EQ(desktop.ActiveWindow(), other);
