@@ -84,9 +84,9 @@ public:
     std::string ActiveWindow() const { return FirstLine(Out("xdotool getactivewindow")); }
 
     // Another program's window, to take the focus from the game; its id, or
-    // empty when it did not appear.
-    // Its id, or empty with why in xmessage.err. On a loaded machine the
-    // window has once failed to show within the wait; a second one is tried.
+    // empty when it did not appear, with why in xmessage.err. On a loaded
+    // machine the window has once failed to show within the wait, so a
+    // second one is tried.
     std::string OpenOtherWindow() const {
         for (int attempt = 0; attempt < 2; ++attempt) {
             CloseOtherWindow();

@@ -81,12 +81,7 @@ FontId SdlText::CreateFont(const FontDesc& desc) {
     // setup program then), and in a page the font code is compiled at its
     // first call: loading one glyph now keeps both out of play, where at a
     // phone's speed they held up a frame by tens of milliseconds.
-    int minX = 0;
-    int maxX = 0;
-    int minY = 0;
-    int maxY = 0;
-    int advance = 0;
-    TTF_GlyphMetrics32(font.ttf.get(), U'0', &minX, &maxX, &minY, &maxY, &advance);
+    TTF_GlyphMetrics32(font.ttf.get(), U'0', nullptr, nullptr, nullptr, nullptr, nullptr);
     fonts_.push_back(std::move(font));
     return static_cast<FontId>(fonts_.size());
 }
