@@ -41,6 +41,7 @@
   // Turning the phone or resizing lays the page out again; the game goes on.
   window.addEventListener('resize', fit);
   document.addEventListener('fullscreenchange', fit);
+  document.addEventListener('webkitfullscreenchange', fit);
   sideBySide.addEventListener('change', fit);
   DvTouch.onChange(fit);
   fit();
@@ -76,12 +77,44 @@
   // SDL stops the mouse's default actions on the canvas, focusing included.
   canvas.addEventListener('mousedown', () => canvas.focus(), true);
 
-  // Full screen shows the whole stage; where the browser allows it, the
-  // keyboard is locked so that Escape reaches the game.
+  // Full screen shows the whole stage. Safari on an iPad before 16.4 has
+  // only the prefixed calls; an iPhone has none for anything but a video, so
+  // there the button is not shown at all rather than failing when tapped.
+  const fullScreenSupported = Boolean(document.fullscreenEnabled || document.webkitFullscreenEnabled);
+  const fullScreenElement = () => document.fullscreenElement || document.webkitFullscreenElement || null;
+  function requestFullScreen(element) {
+    if (element.requestFullscreen) {
+      return element.requestFullscreen({ navigationUI: 'hide' });
+    }
+    // The prefixed call returns nothing: its answer comes as an event.
+    return new Promise((resolve, reject) => {
+      const settle = (ok) => {
+        document.removeEventListener('webkitfullscreenchange', granted);
+        document.removeEventListener('webkitfullscreenerror', refused);
+        (ok ? resolve : reject)(new Error('full screen refused'));
+      };
+      const granted = () => settle(true);
+      const refused = () => settle(false);
+      document.addEventListener('webkitfullscreenchange', granted);
+      document.addEventListener('webkitfullscreenerror', refused);
+      element.webkitRequestFullscreen();
+    });
+  }
+  function exitFullScreen() {
+    const exit = document.exitFullscreen || document.webkitExitFullscreen;
+    const done = exit && exit.call(document);
+    if (done && done.catch) {
+      done.catch(() => {});
+    }
+  }
+  document.getElementById('fullscreen').hidden = !fullScreenSupported;
+
+  // Where the browser allows it, the keyboard is locked so that Escape
+  // reaches the game.
   let escapeLocked = false;
   async function enterFullScreen() {
     try {
-      await stage.requestFullscreen({ navigationUI: 'hide' });
+      await requestFullScreen(stage);
     } catch (e) {
       hint('Lo schermo intero non è disponibile.');
       return;
@@ -103,7 +136,7 @@
     fullScreenHint();
   }
   function fullScreenHint() {
-    if (document.fullscreenElement) {
+    if (fullScreenElement()) {
       hint(escapeLocked ? 'Schermo intero: tieni premuto Esc per uscire.'
         : 'Schermo intero: premi Esc per uscire (Esc non arriva al gioco).');
     } else {
@@ -112,15 +145,16 @@
   }
   document.getElementById('fullscreen').addEventListener('click', enterFullScreen);
   document.addEventListener('fullscreenchange', fullScreenHint);
+  document.addEventListener('webkitfullscreenchange', fullScreenHint);
   // Alt+Enter switches full screen in the desktop game; here the page does
   // it, so that SDL never resizes the canvas.
   frame.addEventListener('keydown', (e) => {
     if (e.altKey && e.key === 'Enter') {
       e.preventDefault();
       e.stopPropagation();
-      if (document.fullscreenElement) {
-        document.exitFullscreen();
-      } else {
+      if (fullScreenElement()) {
+        exitFullScreen();
+      } else if (fullScreenSupported) {
         enterFullScreen();
       }
       return;
@@ -307,8 +341,8 @@
     } else if (!query.has('dump-state') && !query.has('replay')) {
       show('ended', true);
     }
-    if (document.fullscreenElement) {
-      document.exitFullscreen();
+    if (fullScreenElement()) {
+      exitFullScreen();
     }
   }
 
