@@ -154,6 +154,12 @@ public:
         std::this_thread::sleep_for(250ms);
     }
     std::string ActiveWindow() const { return FirstLine(Out("xdotool getactivewindow")); }
+    // Whether `window` (an id in any base) has the input focus, where keys
+    // go: the window manager may move it a moment after naming the window active.
+    bool HasFocus(const std::string& window) const {
+        const std::string focus = FirstLine(Out("xdotool getwindowfocus"));
+        return !focus.empty() && !window.empty() && std::stoul(focus, nullptr, 0) == std::stoul(window, nullptr, 0);
+    }
 
     // Another program's window, to take the focus from the game; its id, or
     // empty when it did not appear, with why in Failure() and xmessage.err.

@@ -250,7 +250,10 @@ TEST_P(StartUpFailureInAWindow, ShowsTheMessageThenTheWindowStaysUntilClosed) {
     const std::string log = ReadBytes(inst.Current() / "DEBUG.TXT");
     EXPECT_NE(log.find(AsProgramNamesRelative(GetParam().name)), std::string::npos) << log;
 
-    const std::string focused = desktop.Sync("windowactivate", box);
+    std::string focused = desktop.Sync("windowactivate", box);
+    if (!test::WaitFor([&] { return desktop.HasFocus(box); }, test::Patience, 100ms)) {
+        focused += "; the input focus stayed on " + FirstLine(desktop.Out("xdotool getwindowfocus"));
+    }
     desktop.Press("Return");
     const auto boxShown = [&] { return findBox() == box; };
     test::WaitFor([&] { return !boxShown(); }, test::Patience, 100ms);
