@@ -8,9 +8,12 @@
 // runs out says what it waited for and what it saw instead.
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <sys/wait.h>
 #include <thread>
 
@@ -43,54 +46,22 @@ inline std::string Seconds(std::chrono::milliseconds wait) {
 class Desktop {
 public:
     explicit Desktop(const WorkDir& dir, bool windowManager = true) : dir_(dir) {
-        std::system(("Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >'" + (dir / "display").string() +
-                     "' 2>'" + (dir / "xvfb.err").string() + "' & echo $! >'" + (dir / "xvfb.pid").string() + "'")
-                        .c_str());
-        const bool ended = test::WaitFor(
-            [&] {
-                const std::string text = dir.Read("display");
-                if (!text.empty() && text.back() == '\n') {
-                    display_ = ":" + FirstLine(text);
-                }
-                return !display_.empty() || !Alive("xvfb.pid");
-            },
-            test::Patience, 50ms);
-        if (display_.empty()) {
-            failure_ = "Xvfb gave no display number " +
-                       (ended ? std::string("and exited") : "within " + Seconds(test::Patience)) +
-                       "; its errors:\n" + dir.Read("xvfb.err");
-            return;
-        }
-        if (!windowManager) {
-            managed_ = true;
-            return;
-        }
-        std::system(("DISPLAY=" + display_ + " openbox >'" + (dir / "openbox.log").string() + "' 2>&1 & echo $! >'" +
-                     (dir / "openbox.pid").string() + "'")
-                        .c_str());
-        std::string seen;
-        test::WaitFor(
-            [&] {
-                seen = Out("xprop -root _NET_SUPPORTING_WM_CHECK");
-                managed_ = seen.find("window id") != std::string::npos;
-                return managed_ || !Alive("openbox.pid");
-            },
-            test::Patience, 50ms);
-        if (!managed_) {
-            failure_ = "openbox did not manage " + display_ + " within " + Seconds(test::Patience) + " (it " +
-                       (Alive("openbox.pid") ? "is still running" : "has exited") +
-                       "); xprop -root _NET_SUPPORTING_WM_CHECK said: " + FirstLine(seen) + "\nopenbox's output:\n" +
-                       dir.Read("openbox.log");
-        }
-    }
-    ~Desktop() {
-        for (const char* pid : {"xmessage.pid", "openbox.pid", "xvfb.pid"}) {
-            const std::string id = FirstLine(dir_.Read(pid));
-            if (!id.empty()) {
-                std::system(("kill " + id + " 2>/dev/null").c_str());
+        // A server started while another on the same display number shuts
+        // down (another test's, or this one's last) can lose its socket to
+        // that one's clean-up, and then no client ever reaches it: a server
+        // that fails so is started again, under the next free number.
+        std::string failures;
+        for (int attempt = 0; attempt < 4 && !managed_; ++attempt) {
+            Stop();
+            display_.clear();
+            if (Start(windowManager)) {
+                break;
             }
+            failures += "attempt " + std::to_string(attempt + 1) + ": " + failure_ + "\n";
         }
+        failure_ = managed_ ? std::string() : failures;
     }
+    ~Desktop() { Stop(); }
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 
@@ -184,9 +155,95 @@ public:
     }
 
 private:
+    // Xvfb, then openbox if asked for, each waited for in turn; false, with
+    // why in failure_, when it is worth starting again: a program ended at
+    // once, or the server never let a client in.
+    bool Start(bool windowManager) {
+        const WorkDir& dir = dir_;
+        std::system(("Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >'" + (dir / "display").string() +
+                     "' 2>'" + (dir / "xvfb.err").string() + "' & echo $! >'" + (dir / "xvfb.pid").string() + "'")
+                        .c_str());
+        const bool ended = test::WaitFor(
+            [&] {
+                const std::string text = dir.Read("display");
+                if (!text.empty() && text.back() == '\n') {
+                    display_ = ":" + FirstLine(text);
+                }
+                return !display_.empty() || !Alive("xvfb.pid");
+            },
+            test::Patience, 50ms);
+        if (display_.empty()) {
+            failure_ = "Xvfb gave no display number " +
+                       (ended ? std::string("and exited") : "within " + Seconds(test::Patience)) +
+                       "; its errors:\n" + dir.Read("xvfb.err");
+            return !ended;
+        }
+        // A client must get through before anything else is started on it.
+        // The server names its display once it takes connections, so a
+        // refused one means its socket is gone, not that it is slow.
+        std::string seen;
+        const bool answered = test::WaitFor(
+            [&] {
+                seen = Out("sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>&1'");
+                return seen.find("_NET_SUPPORTING_WM_CHECK") != std::string::npos ||
+                       seen.find("unable to open display") != std::string::npos || !Alive("xvfb.pid");
+            },
+            test::Patience, 50ms);
+        if (seen.find("_NET_SUPPORTING_WM_CHECK") == std::string::npos) {
+            failure_ = "no client reached Xvfb on " + display_ +
+                       (answered ? std::string() : " within " + Seconds(test::Patience)) +
+                       "; xprop -root said: " + FirstLine(seen) + "\nXvfb's errors:\n" + dir.Read("xvfb.err");
+            return false;
+        }
+        if (!windowManager) {
+            managed_ = true;
+            return true;
+        }
+        std::system(("DISPLAY=" + display_ + " openbox >'" + (dir / "openbox.log").string() + "' 2>&1 & echo $! >'" +
+                     (dir / "openbox.pid").string() + "'")
+                        .c_str());
+        test::WaitFor(
+            [&] {
+                seen = Out("xprop -root _NET_SUPPORTING_WM_CHECK");
+                managed_ = seen.find("window id") != std::string::npos;
+                return managed_ || !Alive("openbox.pid");
+            },
+            test::Patience, 50ms);
+        if (!managed_) {
+            const bool alive = Alive("openbox.pid");
+            failure_ = "openbox did not manage " + display_ + " within " + Seconds(test::Patience) + " (it " +
+                       (alive ? "is still running" : "has exited") +
+                       "); xprop -root _NET_SUPPORTING_WM_CHECK said: " + FirstLine(seen) + "\nopenbox's output:\n" +
+                       dir.Read("openbox.log");
+            return alive;
+        }
+        return true;
+    }
+    // Each program ended and gone, so that the server's clean-up of its
+    // display is over before another server may take the number.
+    void Stop() const {
+        for (const char* pid : {"xmessage.pid", "openbox.pid", "xvfb.pid"}) {
+            const std::string id = FirstLine(dir_.Read(pid));
+            if (!id.empty()) {
+                std::system(("kill " + id + " 2>/dev/null").c_str());
+                test::WaitFor([&] { return !Alive(pid); }, test::Patience, 10ms);
+            }
+            std::error_code gone;
+            std::filesystem::remove(dir_ / pid, gone);
+        }
+    }
+    // Running: a program that has ended but not yet been reaped (its parent
+    // shell is gone) counts as ended, its exit work all done.
     bool Alive(const char* pidFile) const {
         const std::string id = FirstLine(dir_.Read(pidFile));
-        return !id.empty() && std::system(("kill -0 " + id + " 2>/dev/null").c_str()) == 0;
+        if (id.empty()) {
+            return false;
+        }
+        std::ifstream stat("/proc/" + id + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto named = line.rfind(')');
+        return named != std::string::npos && named + 2 < line.size() && line[named + 2] != 'Z';
     }
     // The windows with a name, one a line, as xwininfo lists them.
     std::string NamedWindows() const {
