@@ -112,7 +112,7 @@ TEST(Golden, APlayFrameInAWindowLooksTheSame) {
     }
     WorkDir desktopDir;
     const Desktop x(desktopDir);
-    ASSERT_TRUE(x.Ready()) << "Xvfb or openbox did not start";
+    ASSERT_TRUE(x.Ready()) << x.Failure();
     ExpectFrameLooksAsRecorded("play",
                                "--replay '" + (FixtureDir / "replays" / "regression.txt").string() +
                                    "' --ticks 1140 --screenshot 1140:play",

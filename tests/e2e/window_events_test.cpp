@@ -45,34 +45,32 @@ public:
                 // Hard: a game waiting on a message box would not answer a TERM.
                 std::system(("kill -9 " + pid + " 2>/dev/null").c_str());
             }
-            Status(5s);
+            Status(test::Patience);
         }
     }
     WindowedGame(const WindowedGame&) = delete;
     WindowedGame& operator=(const WindowedGame&) = delete;
 
-    // The game's own window once it is visible; empty if it never shows.
+    // The game's own window once it is visible; empty if it never shows
+    // (why in desktop.Failure()) or the game ends first.
     std::string Window(const Desktop& desktop) const {
-        std::string window;
-        for (int i = 0; i < 200 && window.empty() && dir_.Read("status").empty(); ++i) {
-            window = FirstLine(desktop.Out("xdotool search --onlyvisible --classname '^" + Game.WindowClass() + "$'"));
-            if (window.empty()) {
-                std::this_thread::sleep_for(100ms);
-            }
-        }
-        return window;
+        return desktop.WaitForWindow("--classname '^" + Game.WindowClass() + "$'", GameWindowPatience,
+                                     [&] { return !Running(); });
     }
     bool Running() const { return dir_.Read("status").empty(); }
 
     std::optional<int> Status(std::chrono::milliseconds wait) const {
-        for (auto waited = 0ms; waited <= wait; waited += 50ms) {
-            const std::string text = dir_.Read("status");
-            if (!text.empty() && text.back() == '\n') {
-                return std::stoi(text);
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return std::nullopt;
+        std::optional<int> status;
+        test::WaitFor(
+            [&] {
+                const std::string text = dir_.Read("status");
+                if (!text.empty() && text.back() == '\n') {
+                    status = std::stoi(text);
+                }
+                return status.has_value();
+            },
+            wait, 50ms);
+        return status;
     }
 
 private:
@@ -127,20 +125,21 @@ TEST_P(WindowManagerEvents, SurvivedInEveryStateAndEndingThereGivesStatusZeroInT
     }
     WorkDir dir;
     std::string args = "--windowed --dump-state d.json";
+    std::optional<int> over;
     if (c.state == 4) {
         // Keys come from the replay alone once there is one, so the stray key
         // below proves nothing here and is left out.
         std::ofstream(dir / "pileup.txt") << kPileUp;
-        const auto over = GameOverTick(dir);
+        over = GameOverTick(dir);
         ASSERT_TRUE(over) << "the pile-up replay never reached game over";
         args += " --replay pileup.txt --ticks 100000 --screenshot " + std::to_string(*over) + ":over.png";
     }
     Desktop desktop(dir);
-    ASSERT_TRUE(desktop.Ready()) << "Xvfb or openbox did not start";
+    ASSERT_TRUE(desktop.Ready()) << desktop.Failure();
     WindowedGame game(dir, desktop, args);
     const std::string wid = game.Window(desktop);
-    ASSERT_FALSE(wid.empty()) << "no window; status " << dir.Read("status") << dir.Read("err.txt");
-    ASSERT_EQ(desktop.X("xdotool windowactivate --sync " + wid), 0);
+    ASSERT_FALSE(wid.empty()) << desktop.Failure() << "status " << dir.Read("status") << dir.Read("err.txt");
+    ASSERT_EQ(desktop.Sync("windowactivate", wid), "");
     std::this_thread::sleep_for(300ms);
 
     for (const char* key : c.keys) {
@@ -148,21 +147,23 @@ TEST_P(WindowManagerEvents, SurvivedInEveryStateAndEndingThereGivesStatusZeroInT
     }
     if (c.state == 4) {
         // The game-over screen lasts about five seconds from here.
-        for (int i = 0; i < 600 && !std::filesystem::exists(dir / "over.png"); ++i) {
-            std::this_thread::sleep_for(50ms);
-        }
-        ASSERT_TRUE(std::filesystem::exists(dir / "over.png")) << dir.Read("err.txt");
+        const std::chrono::milliseconds toGameOver(*over * 10);
+        ASSERT_TRUE(test::WaitFor([&] { return std::filesystem::exists(dir / "over.png"); },
+                                  toGameOver + test::Patience, 50ms))
+            << "no screenshot of tick " << *over << " within " << Seconds(toGameOver + test::Patience)
+            << " of the first keys; stderr:\n"
+            << dir.Read("err.txt");
     }
 
-    ASSERT_EQ(desktop.X("xdotool windowminimize --sync " + wid), 0);
+    ASSERT_EQ(desktop.Sync("windowminimize", wid), "");
     std::this_thread::sleep_for(250ms);
     EXPECT_TRUE(Iconic(desktop, wid)) << "minimised";
 
-    ASSERT_EQ(desktop.X("xdotool windowactivate --sync " + wid), 0);
+    ASSERT_EQ(desktop.Sync("windowactivate", wid), "");
     std::this_thread::sleep_for(250ms);
     EXPECT_FALSE(Iconic(desktop, wid)) << "restored";
 
-    ASSERT_EQ(desktop.X("xdotool windowsize --sync " + wid + " 520 410"), 0);
+    ASSERT_EQ(desktop.Sync("windowsize", wid, "520 410"), "");
     std::this_thread::sleep_for(250ms);
     EXPECT_NE(desktop.Out("xdotool getwindowgeometry " + wid).find("520x410"), std::string::npos);
 
@@ -170,14 +171,14 @@ TEST_P(WindowManagerEvents, SurvivedInEveryStateAndEndingThereGivesStatusZeroInT
         // Another program's window takes the focus; what is typed there is
         // not the player's key for the game.
         const std::string other = desktop.OpenOtherWindow();
-        ASSERT_FALSE(other.empty()) << dir.Read("xmessage.err");
-        desktop.X("xdotool windowactivate --sync " + other);
+        ASSERT_FALSE(other.empty()) << desktop.Failure();
+        const std::string away = desktop.Sync("windowactivate", other);
         std::this_thread::sleep_for(150ms);
-        EXPECT_EQ(desktop.ActiveWindow(), other);
+        EXPECT_EQ(desktop.ActiveWindow(), other) << away;
         desktop.Press(c.strayKey);
-        desktop.X("xdotool windowactivate --sync " + wid);
+        const std::string back = desktop.Sync("windowactivate", wid);
         std::this_thread::sleep_for(250ms);
-        EXPECT_EQ(desktop.ActiveWindow(), wid);
+        EXPECT_EQ(desktop.ActiveWindow(), wid) << back;
         desktop.CloseOtherWindow();
     }
 
@@ -185,8 +186,8 @@ TEST_P(WindowManagerEvents, SurvivedInEveryStateAndEndingThereGivesStatusZeroInT
     // or ended by the player's answer to the quit question.
     desktop.Press(c.closeKey);
 
-    const auto status = game.Status(20s);
-    ASSERT_TRUE(status) << "still running after the close";
+    const auto status = game.Status(test::Patience);
+    ASSERT_TRUE(status) << "still running " << Seconds(test::Patience) << " after the close";
     EXPECT_EQ(*status, 0) << dir.Read("err.txt");
     EXPECT_FALSE(SanitizerSpoke(dir.Read("err.txt"))) << dir.Read("err.txt");
     const auto dump = nlohmann::json::parse(dir.Read("d.json"), nullptr, false);
@@ -220,7 +221,7 @@ TEST_P(StartUpFailureInAWindow, ShowsTheMessageThenTheWindowStaysUntilClosed) {
     inst.Replace(GetParam(), std::nullopt);
     const WorkDir& dir = inst.Scratch();
     Desktop desktop(dir);
-    ASSERT_TRUE(desktop.Ready()) << "Xvfb or openbox did not start";
+    ASSERT_TRUE(desktop.Ready()) << desktop.Failure();
     WindowedGame game(dir, desktop, "--windowed --dump-state d.json", inst.Executable(), inst.Current());
 
     // The box carries the game's caption but no class of its own (xdotool's
@@ -236,33 +237,39 @@ TEST_P(StartUpFailureInAWindow, ShowsTheMessageThenTheWindowStaysUntilClosed) {
         return std::string();
     };
     std::string box;
-    for (int i = 0; i < 200 && box.empty() && game.Running(); ++i) {
-        std::this_thread::sleep_for(100ms);
-        box = findBox();
-    }
-    ASSERT_FALSE(box.empty()) << "no message box; status " << dir.Read("status") << "; stderr:\n"
+    test::WaitFor(
+        [&] {
+            box = findBox();
+            return !box.empty() || !game.Running();
+        },
+        GameWindowPatience, 100ms);
+    ASSERT_FALSE(box.empty()) << "no message box " << (game.Running() ? "within " + Seconds(GameWindowPatience) : "")
+                              << "; status " << dir.Read("status") << "; stderr:\n"
                               << dir.Read("err.txt") << "windows:\n"
                               << desktop.Out("xwininfo -root -tree");
     const std::string log = ReadBytes(inst.Current() / "DEBUG.TXT");
     EXPECT_NE(log.find(AsProgramNamesRelative(GetParam().name)), std::string::npos) << log;
 
-    desktop.X("xdotool windowactivate --sync " + box);
+    std::string focused = desktop.Sync("windowactivate", box);
+    if (!test::WaitFor([&] { return desktop.HasFocus(box); }, test::Patience, 100ms)) {
+        focused += "; the input focus stayed on " + FirstLine(desktop.Out("xdotool getwindowfocus"));
+    }
     desktop.Press("Return");
     const auto boxShown = [&] { return findBox() == box; };
-    for (int i = 0; i < 50 && boxShown(); ++i) {
-        std::this_thread::sleep_for(100ms);
-    }
-    EXPECT_FALSE(boxShown()) << "Return dismisses the message";
+    test::WaitFor([&] { return !boxShown(); }, test::Patience, 100ms);
+    EXPECT_FALSE(boxShown()) << "Return dismisses the message (still shown after " << Seconds(test::Patience) << ") "
+                             << focused;
 
     const std::string wid = game.Window(desktop);
-    ASSERT_FALSE(wid.empty()) << "after the message no window is left to close; status " << dir.Read("status");
+    ASSERT_FALSE(wid.empty()) << "after the message no window is left to close; status " << dir.Read("status")
+                              << desktop.Failure();
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(game.Running()) << "the window stays until it is closed";
 
-    desktop.X("xdotool windowactivate --sync " + wid);
+    const std::string focusedGame = desktop.Sync("windowactivate", wid);
     desktop.Press("alt+F4");
-    const auto status = game.Status(20s);
-    ASSERT_TRUE(status) << "still running after the close";
+    const auto status = game.Status(test::Patience);
+    ASSERT_TRUE(status) << "still running " << Seconds(test::Patience) << " after the close " << focusedGame;
     EXPECT_EQ(*status, 1);
     EXPECT_FALSE(SanitizerSpoke(dir.Read("err.txt"))) << dir.Read("err.txt");
 }

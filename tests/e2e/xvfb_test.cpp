@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <string>
 #include <thread>
 
 #include "Desktop.h"
@@ -65,20 +67,16 @@ TEST(Window, KeysFromXdotoolPlayTheGameAndTheRecordingReplaysExactly) {
     WorkDir dir;
     // A managed desktop, as a player's: the window manager gives the focus.
     const Desktop x(dir);
-    ASSERT_TRUE(x.Ready()) << "Xvfb or openbox did not start";
+    ASSERT_TRUE(x.Ready()) << x.Failure();
     std::system(("(cd '" + dir.Path().string() + "' && DISPLAY=" + x.Display() + " SDL_AUDIODRIVER=dummy " +
                  Game.Command() +
                  " --windowed --record rec.txt --dump-state live.json >out.txt 2>err.txt; echo $? >status) &")
                     .c_str());
-    // A first start under Wine (its server and desktop too) can take many seconds.
-    std::system(("DISPLAY=" + x.Display() + " timeout 60 xdotool search --sync --onlyvisible --name '^Dravo Vantle!$' >'" +
-                 (dir / "wid").string() + "' 2>/dev/null")
-                    .c_str());
-    std::string wid = dir.Read("wid");
-    wid = wid.substr(0, wid.find('\n'));
-    ASSERT_FALSE(wid.empty());
+    const std::string wid =
+        x.WaitForWindow("--name '^Dravo Vantle!$'", GameWindowPatience, [&] { return !dir.Read("status").empty(); });
+    ASSERT_FALSE(wid.empty()) << x.Failure() << "status " << dir.Read("status") << dir.Read("err.txt");
     x.X("xdotool mousemove --window " + wid + " 400 300");
-    x.X("xdotool windowfocus --sync " + wid);
+    const std::string focused = x.Sync("windowfocus", wid);
     std::this_thread::sleep_for(300ms);
     auto press = [&](const char* key) { x.Press(key); };
     auto shot = [&](const std::string& name) {
@@ -88,40 +86,62 @@ TEST(Window, KeysFromXdotoolPlayTheGameAndTheRecordingReplaysExactly) {
 
     // The window can be up before the game draws its first frame (a long
     // while under Wine); a key pressed before then would be lost.
-    for (int i = 0; i < 100; ++i) {
-        Screenshot first(shot("first.png"));
-        if (first.Ok() && first.Count(0, 0, 800, 600, Colourful) > 2000) {
-            break;
-        }
-        std::this_thread::sleep_for(100ms);
-    }
+    int colourful = -1;
+    const bool drawn = test::WaitFor(
+        [&] {
+            Screenshot first(shot("first.png"));
+            colourful = first.Ok() ? first.Count(0, 0, 800, 600, Colourful) : -1;
+            return colourful > 2000;
+        },
+        GameWindowPatience, 100ms);
+    ASSERT_TRUE(drawn) << "no intro picture in the window within " << Seconds(GameWindowPatience)
+                       << ": the last capture had "
+                       << (colourful < 0 ? std::string("no 800x600 picture") : std::to_string(colourful) + " colourful pixels")
+                       << "; " << focused << dir.Read("err.txt");
+    // The window shows a key's answer with the game's next frame, which on a
+    // busy machine may come late: a capture is taken again until it shows
+    // what is checked, or the wait runs out and the last one is checked.
+    auto shotShowing = [&](const std::string& name, const auto& shows) {
+        std::unique_ptr<Screenshot> s;
+        test::WaitFor(
+            [&] {
+                s = std::make_unique<Screenshot>(shot(name));
+                return s->Ok() && shows(*s);
+            },
+            test::Patience, 100ms);
+        return s;
+    };
     press("space");
-    Screenshot play(shot("play.png"));
-    ASSERT_TRUE(play.Ok());
-    EXPECT_GT(play.Count(300, 64, 490, 160, Colourful), 100) << "the falling piece's colour in the well";
+    const auto play =
+        shotShowing("play.png", [](const Screenshot& s) { return s.Count(300, 64, 490, 160, Colourful) > 100; });
+    ASSERT_TRUE(play->Ok());
+    EXPECT_GT(play->Count(300, 64, 490, 160, Colourful), 100) << "the falling piece's colour in the well";
 
     press("p");
     std::this_thread::sleep_for(300ms);
-    Screenshot pause(shot("pause.png"));
-    ASSERT_TRUE(pause.Ok());
-    EXPECT_GT(pause.Count(250, 200, 550, 290, White), 150) << "the pause message";
+    const auto pause = shotShowing("pause.png", [](const Screenshot& s) { return s.Count(250, 200, 550, 290, White) > 150; });
+    ASSERT_TRUE(pause->Ok());
+    const int pauseWhite = pause->Count(250, 200, 550, 290, White);
+    EXPECT_GT(pauseWhite, 150) << "the pause message";
 
     press("p");
     press("Escape");
     press("s");
     std::this_thread::sleep_for(200ms);
-    Screenshot intro(shot("intro.png"));
-    ASSERT_TRUE(intro.Ok());
-    EXPECT_LT(intro.Count(250, 200, 550, 290, White), pause.Count(250, 200, 550, 290, White) / 2);
-    EXPECT_GT(intro.Count(0, 0, 800, 600, Colourful), 2000) << "the intro picture";
+    const auto intro = shotShowing("intro.png", [&](const Screenshot& s) {
+        return s.Count(250, 200, 550, 290, White) < pauseWhite / 2 && s.Count(0, 0, 800, 600, Colourful) > 2000;
+    });
+    ASSERT_TRUE(intro->Ok());
+    EXPECT_LT(intro->Count(250, 200, 550, 290, White), pauseWhite / 2);
+    EXPECT_GT(intro->Count(0, 0, 800, 600, Colourful), 2000) << "the intro picture";
 
     // Leave through the quit question so the run ends with its dump.
     press("Escape");
     press("s");
-    for (int i = 0; i < 50 && dir.Read("status").empty(); ++i) {
-        std::this_thread::sleep_for(100ms);
-    }
-    ASSERT_EQ(dir.Read("status"), "0\n") << dir.Read("err.txt");
+    test::WaitFor([&] { return !dir.Read("status").empty(); }, test::Patience, 100ms);
+    ASSERT_EQ(dir.Read("status"), "0\n") << "the game's status (none: still running " << Seconds(test::Patience)
+                                         << " after the quit); stderr:\n"
+                                         << dir.Read("err.txt");
     const auto live = nlohmann::json::parse(dir.Read("live.json"));
     EXPECT_EQ(live["GameState"], 6);
     EXPECT_GE(live["PieceStats"][1].get<int>() + live["PieceStats"][2].get<int>() + live["PieceStats"][3].get<int>() +
@@ -144,19 +164,20 @@ TEST(Window, CarriesTheGameIcon) {
     }
     WorkDir dir;
     const Desktop x(dir, false);
-    ASSERT_TRUE(x.Ready()) << "Xvfb did not start";
+    ASSERT_TRUE(x.Ready()) << x.Failure();
     std::system(("(cd '" + dir.Path().string() + "' && DISPLAY=" + x.Display() + " SDL_AUDIODRIVER=dummy " +
                  Game.Command() + " --windowed --ticks 300 >out.txt 2>err.txt; echo $? >status) &")
                     .c_str());
-    const std::string wid = FirstLine(
-        x.Out("timeout 20 xdotool search --sync --onlyvisible --classname '^" + Game.WindowClass() + "$'"));
-    ASSERT_FALSE(wid.empty()) << dir.Read("err.txt");
+    const std::string wid = x.WaitForWindow("--classname '^" + Game.WindowClass() + "$'", GameWindowPatience,
+                                            [&] { return !dir.Read("status").empty(); });
+    ASSERT_FALSE(wid.empty()) << x.Failure() << dir.Read("err.txt");
     // "_NET_WM_ICON = width, height, then ARGB pixels row by row"
     std::string icon = x.Out("xprop -notype -id " + wid + " 32c _NET_WM_ICON");
-    for (int i = 0; i < 50 && dir.Read("status").empty(); ++i) {
-        std::this_thread::sleep_for(100ms);
-    }
-    ASSERT_EQ(dir.Read("status"), "0\n") << dir.Read("err.txt");
+    // The game ends on its own after 300 ticks.
+    test::WaitFor([&] { return !dir.Read("status").empty(); }, 3s + test::Patience, 100ms);
+    ASSERT_EQ(dir.Read("status"), "0\n") << "the game's status (none: still running " << Seconds(3s + test::Patience)
+                                         << " after its window showed); stderr:\n"
+                                         << dir.Read("err.txt");
     ASSERT_NE(icon.find('='), std::string::npos) << "no icon on the window: " << icon;
     std::replace(icon.begin(), icon.end(), ',', ' ');
     std::istringstream values(icon.substr(icon.find('=') + 1));

@@ -91,7 +91,8 @@ TEST_F(MediaGraph, PlaysPausesStopsAndSeeks) {
     EXPECT_EQ(Mix_PlayingMusic(), 1);
     EXPECT_EQ(Mix_PausedMusic(), 0);
     EXPECT_EQ(Mix_VolumeMusic(-1), MIX_MAX_VOLUME);
-    ASSERT_TRUE(WaitFor([&] { return graph_->CurrentPosition() > 0.2; })) << "the music does not advance";
+    ASSERT_TRUE(WaitFor([&] { return graph_->CurrentPosition() > 0.2; }))
+        << "the music does not advance: it stays at " << graph_->CurrentPosition() << " s";
 
     graph_->Pause();
     EXPECT_EQ(graph_->GetState(), State::Paused);
@@ -151,7 +152,8 @@ TEST_F(MediaGraph, EndOfTrackStopsAtTheEndAndRestartsFromTheBeginning) {
     const double duration = graph_->Duration();
     EXPECT_NEAR(duration, 1.0, 0.06);
     graph_->Run();
-    ASSERT_TRUE(WaitFor([&] { return graph_->GetState() == State::Stopped; })) << "the track never ended";
+    ASSERT_TRUE(WaitFor([&] { return graph_->GetState() == State::Stopped; }))
+        << "the track never ended: still at " << graph_->CurrentPosition() << " s of " << duration;
     EXPECT_EQ(Mix_PlayingMusic(), 0);
     EXPECT_DOUBLE_EQ(graph_->CurrentPosition(), duration);
 
@@ -161,7 +163,8 @@ TEST_F(MediaGraph, EndOfTrackStopsAtTheEndAndRestartsFromTheBeginning) {
     EXPECT_EQ(graph_->GetState(), State::Running);
     EXPECT_EQ(Mix_PlayingMusic(), 1);
     EXPECT_LT(graph_->CurrentPosition(), 0.5);
-    ASSERT_TRUE(WaitFor([&] { return graph_->GetState() == State::Stopped; })) << "the restart never ended";
+    ASSERT_TRUE(WaitFor([&] { return graph_->GetState() == State::Stopped; }))
+        << "the restart never ended: still at " << graph_->CurrentPosition() << " s of " << duration;
 }
 
 TEST_F(MediaGraph, WithoutAFileEverythingDoesNothing) {

@@ -140,13 +140,14 @@ TEST(SdlSoundDevice, PlayingAgainRestartsFromTheBeginning) {
     Tap firstPlay;
     device.Play(s);
     ASSERT_NE(Mix_RegisterEffect(channel, &Tap::Effect, nullptr, &firstPlay), 0);
-    ASSERT_TRUE(WaitFor([&] { return firstPlay.last >= 2000; })) << "the mixer does not advance";
+    ASSERT_TRUE(WaitFor([&] { return firstPlay.last >= 2000; }))
+        << "the mixer does not advance: the last sample it mixed was " << firstPlay.last;
     const int reached = firstPlay.last;
 
     Tap secondPlay;
     device.Play(s);
     ASSERT_NE(Mix_RegisterEffect(channel, &Tap::Effect, nullptr, &secondPlay), 0);
-    ASSERT_TRUE(WaitFor([&] { return secondPlay.first >= 0; }));
+    ASSERT_TRUE(WaitFor([&] { return secondPlay.first >= 0; })) << "the mixer mixed nothing of the second play";
     EXPECT_LT(secondPlay.first, reached);
     EXPECT_LT(secondPlay.first, 1024);
     device.Stop(s);
