@@ -2,9 +2,10 @@
 // without ever mixing two builds, never frozen without a word when a file or
 // the program fails, quiet and free to dim while hidden.
 //
-//   cd tests/web && node --test app.test.js
+//   cd tests/web && DV_ENGINE=webkit node --test app.test.js
 //
-// DV_WEB_DIR names the built page (default build/web).
+// DV_WEB_DIR names the built page (default build/web); DV_ENGINE the engine
+// (engines.js).
 'use strict';
 
 const assert = require('node:assert/strict');
@@ -12,9 +13,10 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { after, before, describe, test } = require('node:test');
 
 const h = require('./harness');
+
+const { after, before, describe, test } = h;
 
 let browser;
 before(async () => {
@@ -48,7 +50,7 @@ const cacheNames = (page) => page.evaluate(() => caches.keys());
 
 async function introDrawn(page) {
   await h.startGame(page);
-  await page.waitForFunction(() => window.dvFrames.length >= 60, null, { timeout: 15000 });
+  await page.waitForFunction(() => window.dvFrames.length >= 60);
   return page.evaluate(() => {
     const d = document.getElementById('canvas').getContext('2d').getImageData(0, 0, 800, 600).data;
     let lit = 0;
@@ -66,16 +68,18 @@ describe('installed from a site', () => {
   });
   after(() => h.stop(server));
 
-  test('Chromium finds the page installable from any folder, with its icons as the manifest says', async () => {
+  test('Chromium finds the page installable from any folder, with its icons as the manifest says',
+    { skip: { firefox: 'installability is asked through ' + h.NO_CDP, webkit: 'installability is asked through ' + h.NO_CDP } },
+    async () => {
     const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-profile-'));
-    const context = await h.launchPersistent(profile);
+    const context = await browser.persistent(profile);
     try {
-      const page = context.pages()[0] || await context.newPage();
+      const page = await context.firstPage();
       const { port } = server.address();
       await page.goto(`http://localhost:${port}/game/`);
       await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
       assert.equal(await workerReady(page), 'activated');
-      const cdp = await context.newCDPSession(page);
+      const cdp = await page.cdp();
       const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
       assert.deepEqual(installabilityErrors, []);
 
@@ -114,10 +118,10 @@ describe('installed from a site', () => {
 
   test('after one visit the game starts and plays with the server gone', async () => {
     const own = await h.serve({ at: '/game/' });
-    const context = await h.newContext(browser, { serviceWorkers: 'allow' });
+    const context = await browser.newContext({ serviceWorkers: true });
     try {
       const page = await context.newPage();
-      const log = await h.watch(page);
+      const log = page.log;
       const address = `http://localhost:${own.address().port}/game/`;
       await page.goto(address);
       await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
@@ -136,11 +140,11 @@ describe('installed from a site', () => {
       const lit = await introDrawn(page);
       assert.ok(lit > 800 * 600 / 4, `the intro lights the canvas (${lit} pixels)`);
       assert.equal(await page.isVisible('#failed'), false);
-      assert.deepEqual(log.errors, []);
+      assert.deepEqual((await page.readLog()).errors, []);
       // The licences too, opened from the page's link.
       const licences = await context.newPage();
       await licences.goto(address + 'licences/index.html');
-      const linked = await licences.locator('a').count();
+      const linked = await licences.evaluate(() => document.querySelectorAll('a').length);
       assert.ok(linked > 10, `${linked} licences listed`);
     } finally {
       await context.close();
@@ -159,15 +163,15 @@ test('without a secure address the page plays as a plain page, from the network'
     return;
   }
   const server = await h.serve({ host: address.address });
-  const context = await h.newContext(browser, { serviceWorkers: 'allow' });
+  const context = await browser.newContext({ serviceWorkers: true });
   try {
     const page = await context.newPage();
-    const log = await h.watch(page);
     await page.goto(`http://${address.address}:${server.address().port}/`);
     assert.equal(await page.evaluate(() => window.isSecureContext), false);
     const lit = await introDrawn(page);
     assert.ok(lit > 800 * 600 / 4, `the intro lights the canvas (${lit} pixels)`);
     assert.equal(await page.isVisible('#failed'), false);
+    const log = await page.readLog();
     assert.deepEqual(log.errors, []);
     assert.deepEqual(log.console.filter((m) => m.type === 'error'), []);
   } finally {
@@ -181,7 +185,7 @@ test('a new build waits until the old one\'s pages have closed, then runs whole 
   const dir = path.join(copy, 'web');
   fs.cpSync(h.pageDir, dir, { recursive: true });
   const server = await h.serve({ dir, at: '/game/' });
-  const context = await h.newContext(browser, { serviceWorkers: 'allow' });
+  const context = await browser.newContext({ serviceWorkers: true });
   const address = `http://localhost:${server.address().port}`;
   try {
     const old = await context.newPage();
@@ -221,15 +225,15 @@ test('a new build waits until the old one\'s pages have closed, then runs whole 
     const outside = await context.newPage();
     await outside.goto(address + '/replays/regression.txt');
     await outside.waitForFunction((name) => caches.keys().then((k) => k.length === 1 && k[0].endsWith(' ' + name)),
-      hash, { timeout: 10000, polling: 100 });
+      hash, { what: 'the old cache dropped' });
 
     const fresh = await context.newPage();
-    const log = await h.watch(fresh);
     await fresh.goto(address + '/game/');
     assert.equal(await fresh.evaluate(() => window.dvBuild), 'new', 'the new page.js runs');
     assert.ok(await fresh.evaluate(() => navigator.serviceWorker.controller.scriptURL.endsWith('/game/sw.js')));
     const lit = await introDrawn(fresh);
     assert.ok(lit > 800 * 600 / 4, `the new build plays (${lit} pixels lit)`);
+    const log = await fresh.readLog();
     assert.deepEqual(log.errors, []);
     assert.deepEqual(log.failed, []);
   } finally {
@@ -246,18 +250,20 @@ describe('never a frozen page without a word', () => {
   });
   after(() => h.stop(server));
 
-  // The page with one of its files answered by `answer(route)`.
+  // The page with one of its files answered by the server's `answer`
+  // (harness.js), for this page only.
   async function openWith(file, answer) {
-    const context = await h.newContext(browser);
+    if (file) {
+      server.answer(file, answer);
+    }
+    const context = await browser.newContext();
     const page = await context.newPage();
-    const log = await h.watch(page);
-    await page.route('**/' + file, answer);
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
-    return { page, log, context };
+    return { page, context };
   }
 
   async function failure(page) {
-    await page.waitForSelector('#failed:not([hidden])', { timeout: 20000 });
+    await page.waitForSelector('#failed:not([hidden])');
     assert.equal(await page.isVisible('#loading'), false);
     assert.equal(await page.isVisible('#start'), false);
     return page.textContent('#failure');
@@ -265,23 +271,26 @@ describe('never a frozen page without a word', () => {
 
   test('the program\'s data missing or cut off, and the program itself missing', async () => {
     const cases = [
-      ['dravo-vantle.data', (route) => route.fulfill({ status: 404, body: '' }), /caricamento non è riuscito.*dravo-vantle\.data/i],
-      ['dravo-vantle.data', (route) => route.abort('connectionreset'), /caricamento non è riuscito.*dravo-vantle\.data/i],
-      ['dravo-vantle.js', (route) => route.fulfill({ status: 404, body: '' }), /scaricare .*\/dravo-vantle\.js\./],
+      ['dravo-vantle.data', () => 404, /caricamento non è riuscito.*dravo-vantle\.data/i],
+      ['dravo-vantle.data', () => 'reset', /caricamento non è riuscito.*dravo-vantle\.data/i],
+      ['dravo-vantle.js', () => 404, /scaricare .*\/dravo-vantle\.js\./],
     ];
     for (const [file, answer, said] of cases) {
       const { page, context } = await openWith(file, answer);
-      assert.match(await failure(page), said, file);
-      await context.close();
+      try {
+        assert.match(await failure(page), said, file);
+      } finally {
+        server.answer(file);
+        await context.close();
+      }
     }
   });
 
   test('a trap escaping the game\'s frame stops the game with a message, and its sound with it', async () => {
-    const { page, context } = await openWith('nothing', (route) => route.continue());
+    const { page, context } = await openWith(null);
     await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
     await page.click('#start');
-    await page.waitForFunction(() => window.dvFrames.length >= 10 && Module.SDL2 && Module.SDL2.audioContext,
-      null, { timeout: 10000 });
+    await page.waitForFunction(() => window.dvFrames.length >= 10 && Module.SDL2 && Module.SDL2.audioContext);
     // As a WebAssembly trap does: the error unwinds through the program out
     // of the browser's frame callback.
     await page.evaluate(() => {
@@ -292,7 +301,7 @@ describe('never a frozen page without a word', () => {
       };
     });
     assert.match(await failure(page), /^Errore interno del gioco: unreachable$/);
-    await page.waitForFunction(() => Module.SDL2.audioContext.state === 'suspended', null, { timeout: 5000 });
+    await page.waitForFunction(() => Module.SDL2.audioContext.state === 'suspended');
     await context.close();
   });
 
@@ -302,13 +311,14 @@ describe('never a frozen page without a word', () => {
     try {
       for (const name of [`http://127.0.0.1:${other.address().port}/replays/regression.txt`,
         `//127.0.0.1:${port}/replays/regression.txt`, '/replays/regression.txt', 'data:text/plain,x']) {
-        const context = await h.newContext(browser);
+        const context = await browser.newContext();
         const page = await context.newPage();
-        const asked = [];
-        page.on('request', (r) => asked.push(r.url()));
+        server.requests.length = 0;
+        other.requests.length = 0;
         await page.goto(`http://127.0.0.1:${port}/?replay=${encodeURIComponent(name)}`);
         assert.match(await failure(page), /^replay .*: only a file of this site/, name);
-        assert.deepEqual(asked.filter((u) => new URL(u).pathname.includes('regression')), [], name);
+        const asked = [...server.requests, ...other.requests];
+        assert.deepEqual(asked.filter((u) => u.includes('regression')), [], name);
         await context.close();
       }
     } finally {
@@ -327,9 +337,8 @@ describe('a page out of sight', () => {
   // A wake lock that records what the page asks of it (headless Chromium
   // offers none), and a page the test can hide: headless Chromium never does.
   async function openHideable(refuse) {
-    const context = await h.newContext(browser);
+    const context = await browser.newContext();
     const page = await context.newPage();
-    const log = await h.watch(page);
     await page.addInitScript((refuseLock) => {
       window.dvLocks = [];
       Object.defineProperty(navigator, 'wakeLock', {
@@ -361,29 +370,29 @@ describe('a page out of sight', () => {
       };
     }, refuse);
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
-    return { page, log, context };
+    return { page, context };
   }
 
   const locks = (page) => page.evaluate(() => window.dvLocks.map((l) => (l.released ? 'released' : l.type)));
   const sound = (page) => page.evaluate(() => Module.SDL2.audioContext.state);
 
   test('sound suspended and the screen free to dim while hidden, both back on return, the lock let go at the end', async () => {
-    const { page, log, context } = await openHideable(false);
+    const { page, context } = await openHideable(false);
     await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
     assert.deepEqual(await locks(page), [], 'no lock before a game');
     await page.click('#start');
     await page.waitForFunction(() => Module.SDL2 && Module.SDL2.audioContext &&
-      Module.SDL2.audioContext.state === 'running', null, { timeout: 10000 });
+      Module.SDL2.audioContext.state === 'running');
     assert.deepEqual(await locks(page), ['screen']);
 
     await page.evaluate(() => window.dvShow(false));
-    await page.waitForFunction(() => Module.SDL2.audioContext.state === 'suspended', null, { timeout: 5000 });
+    await page.waitForFunction(() => Module.SDL2.audioContext.state === 'suspended');
     assert.deepEqual(await locks(page), ['released']);
     await page.waitForTimeout(300);
     assert.equal(await sound(page), 'suspended', 'still quiet while hidden');
 
     await page.evaluate(() => window.dvShow(true));
-    await page.waitForFunction(() => Module.SDL2.audioContext.state === 'running', null, { timeout: 5000 });
+    await page.waitForFunction(() => Module.SDL2.audioContext.state === 'running');
     assert.deepEqual(await locks(page), ['released', 'screen']);
 
     // Escape, then yes to the quit question: the game is over.
@@ -394,20 +403,21 @@ describe('a page out of sight', () => {
       await page.keyboard.up(key);
       await page.waitForTimeout(300);
     }
-    await page.waitForSelector('#ended:not([hidden])', { timeout: 10000 });
+    await page.waitForSelector('#ended:not([hidden])');
     assert.deepEqual(await locks(page), ['released', 'released']);
-    assert.deepEqual(log.errors, []);
+    assert.deepEqual((await page.readLog()).errors, []);
     await context.close();
   });
 
   test('a refused wake lock leaves the game playing, without an error', async () => {
-    const { page, log, context } = await openHideable(true);
+    const { page, context } = await openHideable(true);
     const lit = await introDrawn(page);
     assert.ok(lit > 800 * 600 / 4, `the intro lights the canvas (${lit} pixels)`);
     await page.evaluate(() => window.dvShow(false));
     await page.evaluate(() => window.dvShow(true));
     await page.waitForTimeout(300);
     assert.equal(await page.isVisible('#failed'), false);
+    const log = await page.readLog();
     assert.deepEqual(log.errors, []);
     assert.deepEqual(log.console.filter((m) => m.type === 'error'), []);
     await context.close();
@@ -416,12 +426,11 @@ describe('a page out of sight', () => {
 
 test('the licences of everything the page carries are linked from it', async () => {
   const server = await h.serve();
-  const { page, log, context } = await h.openPage(browser, server);
+  const { page, context } = await h.openPage(browser, server);
   try {
     await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
-    const [list] = await Promise.all([context.waitForEvent('page'), page.click('text=Licenze')]);
-    await list.waitForLoadState();
-    assert.match(list.url(), /\/licences\/index\.html$/);
+    const list = await context.pageOpenedBy(() => page.click('#licences'));
+    assert.match(await list.url(), /\/licences\/index\.html$/);
     const texts = await list.evaluate(async () => {
       const out = {};
       for (const a of document.querySelectorAll('a')) {
@@ -435,7 +444,7 @@ test('the licences of everything the page carries are linked from it', async () 
       'Dravo-Vantle-LICENSE.txt']) {
       assert.ok(texts[name] > 500, `${name}: ${texts[name]}`);
     }
-    assert.deepEqual(log.failed, []);
+    assert.deepEqual((await page.readLog()).failed, []);
   } finally {
     await context.close();
     await h.stop(server);

@@ -1,13 +1,14 @@
 // What the browser tests share: a static server for the built page (with the
-// replays and golden frames beside it), the system's Chromium driven by
-// Playwright, and ways to read the page's canvas and console.
+// replays and golden frames beside it), the engine's browser through the
+// driver layer (engines.js: how a test file says where it runs is there), and
+// ways to read the page's canvas and console.
 'use strict';
 
 const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
 const zlib = require('node:zlib');
-const { chromium } = require('playwright-core');
+const engines = require('./engines');
 
 const root = path.resolve(__dirname, '../..');
 const pageDir = process.env.DV_WEB_DIR || path.join(root, 'build/web');
@@ -19,6 +20,22 @@ const types = {
   '.webmanifest': 'application/manifest+json',
 };
 
+// Every answer of 400 or more from any of the servers, for the engines whose
+// driver does not report failed requests.
+const refused = [];
+
+// The page's hooks, in the HTML itself for an engine whose driver has no
+// script before the page.
+function withHooks(data) {
+  const scripts = engine === 'webkit' ? engines.scriptsForPage() : [];
+  if (!scripts.length) {
+    return data;
+  }
+  const html = String(data);
+  const at = html.indexOf('<head>') + '<head>'.length;
+  return Buffer.from(html.slice(0, at) + `<script>${scripts.join('\n')}</script>` + html.slice(at));
+}
+
 // Compressed once per file, as a web server's cache of compressed files does.
 const packed = new Map();
 function gzipped(file, data) {
@@ -28,15 +45,31 @@ function gzipped(file, data) {
   return packed.get(file);
 }
 
+const engine = engines.engine;
+
 // Serves build/web at /, and the end-to-end replays at /replays/, as any
 // static web server would. Options: dir, another page folder; at, the folder
 // of the address it is served from ('/game/': nothing else is there but
 // /replays/); gzip, files compressed for a browser that takes them; host,
 // the address to listen on.
+//
+// server.answer(name, fn) answers the file of that name with fn(its bytes):
+// a Buffer is sent instead, a number is a status with no body, 'reset' drops
+// the connection; server.answer(name) undoes it. server.requests lists the
+// paths asked for.
 function serve({ dir: page = pageDir, at = '/', gzip = false, host = '127.0.0.1' } = {}) {
   const mounts = [['/replays/', path.join(fixtures, 'replays')], [at, page]];
+  const answers = new Map();
   const server = http.createServer((req, res) => {
     const url = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    server.requests.push(url);
+    const writeHead = res.writeHead.bind(res);
+    res.writeHead = (status, ...rest) => {
+      if (status >= 400) {
+        refused.push(`http://${req.headers.host}${req.url} ${status}`);
+      }
+      return writeHead(status, ...rest);
+    };
     const mount = mounts.find(([p]) => url.startsWith(p));
     if (!mount) {
       res.writeHead(404).end();
@@ -56,17 +89,36 @@ function serve({ dir: page = pageDir, at = '/', gzip = false, host = '127.0.0.1'
         res.writeHead(404).end();
         return;
       }
+      const answer = answers.get(path.basename(file));
+      let data = fs.readFileSync(file);
+      const type = types[path.extname(file)] || 'application/octet-stream';
+      if (answer) {
+        const given = answer(data);
+        if (given === 'reset') {
+          req.socket.destroy();
+        } else if (typeof given === 'number') {
+          res.writeHead(given, { 'Content-Length': 0 }).end();
+        } else {
+          res.writeHead(200, { 'Content-Type': type, 'Cache-Control': 'no-store' }).end(given);
+        }
+        return;
+      }
       // A validator, so that a browser asking again gets "not modified".
       const tag = `"${stat.size}-${stat.mtimeMs}"`;
-      const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: tag };
-      if (req.headers['if-none-match'] === tag) {
+      const headers = { 'Content-Type': type, ETag: tag };
+      const hooked = file.endsWith('.html') ? withHooks(data) : data;
+      if (hooked !== data) {
+        // Another test's hooks next time: never "not modified".
+        data = hooked;
+        delete headers.ETag;
+        headers['Cache-Control'] = 'no-store';
+      } else if (req.headers['if-none-match'] === tag) {
         res.writeHead(304, headers).end();
         return;
       }
-      let data = fs.readFileSync(file);
       if (gzip && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
         headers['Content-Encoding'] = 'gzip';
-        data = gzipped(file + tag, data);
+        data = gzipped(file + tag + data.length, data);
       }
       res.writeHead(200, headers);
       res.end(data);
@@ -75,6 +127,8 @@ function serve({ dir: page = pageDir, at = '/', gzip = false, host = '127.0.0.1'
   });
   // What the server has sent: the bodies' bytes.
   server.sent = 0;
+  server.requests = [];
+  server.answer = (name, fn) => (fn ? answers.set(name, fn) : answers.delete(name));
   return new Promise((resolve) => server.listen(0, host, () => resolve(server)));
 }
 
@@ -86,63 +140,19 @@ function stop(server) {
   });
 }
 
-// Debian's Chromium, never a downloaded one.
-const chromiumOptions = {
-  executablePath: process.env.DV_CHROMIUM || '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync'],
-};
-function launch() {
-  return chromium.launch(chromiumOptions);
-}
+// The engine's browser, one per test file (engines.js).
+const launch = (options) => engines.launch(options);
 
-// A browser with a profile in `dir` that outlives its pages, as a phone's
-// does; Playwright's throw-away contexts count as incognito windows.
-function launchPersistent(dir, options = {}) {
-  return chromium.launchPersistentContext(dir, { ...chromiumOptions, ...options });
-}
-
-// The page's service worker would answer requests the tests expect to see:
-// blocked unless a test asks for it.
-function newContext(browser, options = {}) {
-  return browser.newContext({ serviceWorkers: 'block', ...options });
-}
-
-// A page whose console, page errors and failed requests are collected, and
-// whose canvas drawing is counted (SDL's software frames arrive through
-// putImageData on the canvas's 2-D context).
-async function watch(page) {
-  const log = { console: [], errors: [], failed: [] };
-  page.on('console', (m) => log.console.push({ type: m.type(), text: m.text() }));
-  page.on('pageerror', (e) => log.errors.push(String(e)));
-  page.on('requestfailed', (r) => log.failed.push(r.url()));
-  page.on('response', (r) => {
-    if (r.status() >= 400) {
-      log.failed.push(r.url() + ' ' + r.status());
-    }
-  });
-  await page.addInitScript(() => {
-    window.dvFrames = [];
-    const put = CanvasRenderingContext2D.prototype.putImageData;
-    CanvasRenderingContext2D.prototype.putImageData = function (...args) {
-      if (this.canvas.id === 'canvas') {
-        window.dvFrames.push(performance.now());
-      }
-      return put.apply(this, args);
-    };
-  });
-  return log;
-}
-
-// `options` go to the browser context: a phone's size, touch and so on.
+// A page of a new context (its own storage, as a new visitor has), its
+// console, errors and failed requests collected in page.log. Options:
+// viewport, touch (a phone's touch screen), serviceWorkers (blocked unless
+// asked for: the page's worker would answer requests the tests expect to see).
 async function openPage(browser, server, query = '', options = {}) {
-  const context = await newContext(browser, { viewport: { width: 1000, height: 760 }, ...options });
+  const context = await browser.newContext({ viewport: { width: 1000, height: 760 }, ...options });
   const page = await context.newPage();
-  const log = await watch(page);
   const { port } = server.address();
   await page.goto(`http://127.0.0.1:${port}/${query}`);
-  return { page, log, context };
+  return { page, log: page.log, context };
 }
 
 async function startGame(page) {
@@ -151,16 +161,17 @@ async function startGame(page) {
 }
 
 // The first console line starting with `prefix`, waited for.
-async function consoleLine(page, log, prefix, timeout = 120000) {
-  const deadline = Date.now() + timeout;
+async function consoleLine(page, prefix, timeout = 120000) {
+  const deadline = Date.now() + Math.max(engines.LEAST_WAIT, timeout);
   for (;;) {
+    const log = await page.readLog();
     const line = log.console.find((m) => m.text.startsWith(prefix));
     if (line) {
       return line.text;
     }
     if (Date.now() > deadline) {
-      throw new Error(`no console line "${prefix}" within ${timeout} ms; console: ` +
-        JSON.stringify(log.console.slice(-10)));
+      throw new Error(`no console line "${prefix}" within ${timeout} ms in ${engine}; the console's last lines: ` +
+        JSON.stringify(log.console.slice(-10)) + '; page errors: ' + JSON.stringify(log.errors));
     }
     await page.waitForTimeout(100);
   }
@@ -221,8 +232,9 @@ function nativeRun(nativeDir, args, shot) {
 }
 
 // No console error, page error or failed request in a page's log.
-function cleanLog(log) {
+async function cleanLog(page) {
   const assert = require('node:assert/strict');
+  const log = await page.readLog();
   const errors = log.console.filter((m) => m.type === 'error').map((m) => m.text);
   assert.deepEqual(errors, [], 'console errors');
   assert.deepEqual(log.errors, [], 'page errors');
@@ -230,6 +242,8 @@ function cleanLog(log) {
 }
 
 module.exports = {
-  root, fixtures, pageDir, serve, stop, launch, launchPersistent, newContext, watch, openPage, startGame, consoleLine,
-  compareWithPicture, nativeRun, cleanLog,
+  root, fixtures, pageDir, serve, stop, launch, openPage, startGame, consoleLine, compareWithPicture, nativeRun,
+  cleanLog, refused,
+  engine, can: engines.can, test: engines.test, describe: engines.describe, before: engines.before,
+  after: engines.after, NO_TOUCH: engines.NO_TOUCH, NO_CDP: engines.NO_CDP,
 };

@@ -1,8 +1,8 @@
-// The game's web page in the system's Chromium: loading, the start overlay,
+// The game's web page in each browser engine: loading, the start overlay,
 // drawing, sound, keys, the ending page, and replays whose end state and
 // last frame match the Linux build's.
 //
-//   cd tests/web && npm ci && node --test
+//   cd tests/web && npm ci && DV_ENGINE=firefox node --test page.test.js
 //
 // DV_WEB_DIR names the built page (default build/web); DV_NATIVE_DIR the
 // native build's output folder (default build/default/out) whose program
@@ -12,9 +12,10 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { after, before, test } = require('node:test');
 
 const h = require('./harness');
+
+const { after, before, test } = h;
 
 const nativeDir = process.env.DV_NATIVE_DIR || path.join(h.root, 'build/default/out');
 
@@ -26,7 +27,7 @@ before(async () => {
 });
 after(async () => {
   await browser.close();
-  server.close();
+  await h.stop(server);
 });
 
 const cleanLog = h.cleanLog;
@@ -41,15 +42,15 @@ async function tap(page, key) {
 }
 
 // The end-of-run dump the page prints, as JSON.
-async function pageDump(page, log) {
-  const line = await h.consoleLine(page, log, 'dump-state: ');
+async function pageDump(page) {
+  const line = await h.consoleLine(page, 'dump-state: ');
   return JSON.parse(line.slice('dump-state: '.length));
 }
 
 const nativeRun = (args, shot) => h.nativeRun(nativeDir, args, shot);
 
 test('the page loads cleanly, and the intro is drawn and animates only after the start click', async () => {
-  const { page, log, context } = await h.openPage(browser, server);
+  const { page, context } = await h.openPage(browser, server);
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
   assert.equal(await page.textContent('#percent'), '100%');
   assert.match(await page.textContent('#start'), /Fai clic o premi un tasto per giocare/);
@@ -68,9 +69,9 @@ test('the page loads cleanly, and the intro is drawn and animates only after the
     return { lit, hash };
   });
   // The intro fades in from black over its first second and a half.
-  await page.waitForFunction(() => window.dvFrames.length >= 10, null, { timeout: 10000 });
+  await page.waitForFunction(() => window.dvFrames.length >= 10);
   const early = await pixels();
-  await page.waitForFunction(() => window.dvFrames.length >= 100, null, { timeout: 10000 });
+  await page.waitForFunction(() => window.dvFrames.length >= 100);
   const late = await pixels();
   assert.notEqual(early.hash, late.hash, 'the intro moves');
   assert.ok(late.lit > 800 * 600 / 4, `the intro lights the canvas (${late.lit} pixels)`);
@@ -90,15 +91,14 @@ test('the page loads cleanly, and the intro is drawn and animates only after the
   assert.equal(size.h, 600);
   assert.ok(Math.abs(size.cssW / size.cssH - 4 / 3) < 0.01, `aspect kept: ${size.cssW}x${size.cssH}`);
   assert.ok(size.cssW <= 700);
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
 
 test('after the start click the audio context runs and pulls the game\'s sound', async () => {
-  const { page, log, context } = await h.openPage(browser, server);
+  const { page, context } = await h.openPage(browser, server);
   await h.startGame(page);
-  await page.waitForFunction(() => Module.SDL2 && Module.SDL2.audio && Module.SDL2.audio.scriptProcessorNode,
-    null, { timeout: 10000 });
+  await page.waitForFunction(() => Module.SDL2 && Module.SDL2.audio && Module.SDL2.audio.scriptProcessorNode);
   const pulled = await page.evaluate(async () => {
     const node = Module.SDL2.audio.scriptProcessorNode;
     const pull = node.onaudioprocess;
@@ -114,7 +114,7 @@ test('after the start click the audio context runs and pulls the game\'s sound',
   assert.equal(pulled.state, 'running');
   assert.ok(pulled.calls > 0, 'the audio callback is pulled');
   assert.ok(pulled.advanced > 0.5, `audio time advances (${pulled.advanced} s in 1 s)`);
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
 
@@ -122,7 +122,7 @@ test('keys pressed on the canvas start a game and move the falling piece, and ne
   // Two short runs in real time: Space starts a game in both, the second
   // also moves the piece left twice.
   const run = async (moves) => {
-    const { page, log, context } = await h.openPage(browser, server, '?ticks=250&dump-state');
+    const { page, context } = await h.openPage(browser, server, '?ticks=250&dump-state');
     await page.evaluate(() => {
       // Seen first, read after the page and SDL have had the event.
       window.dvKeys = [];
@@ -138,10 +138,10 @@ test('keys pressed on the canvas start a game and move the falling piece, and ne
     }
     await tap(page, 'ArrowDown');
     await tap(page, 'F2');
-    const dump = await pageDump(page, log);
+    const dump = await pageDump(page);
     const keys = await page.evaluate(() => window.dvKeys.map((e) => [e.code, e.defaultPrevented]));
     const scrolled = await page.evaluate(() => window.scrollY + document.documentElement.scrollTop);
-    cleanLog(log);
+    await cleanLog(page);
     await context.close();
     return { dump, keys, scrolled };
   };
@@ -162,7 +162,7 @@ test('keys pressed on the canvas start a game and move the falling piece, and ne
 });
 
 test('keys reach the game only while the canvas has the focus; yes to the quit question ends it with the page saying so', async () => {
-  const { page, log, context } = await h.openPage(browser, server);
+  const { page, context } = await h.openPage(browser, server);
   await h.startGame(page);
   await page.waitForTimeout(500);
   // Elsewhere on the page, Escape is not the game's.
@@ -177,32 +177,36 @@ test('keys reach the game only while the canvas has the focus; yes to the quit q
   await page.waitForTimeout(300);
   assert.equal(await page.isVisible('#ended'), false);
   await tap(page, 'KeyS');
-  await page.waitForSelector('#ended:not([hidden])', { timeout: 10000 });
+  await page.waitForSelector('#ended:not([hidden])');
   assert.match(await page.textContent('#ended'), /La partita è finita/);
   assert.equal(await page.evaluate(() => window.dvExitStatus), 0);
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
 
-// The burst replay ends with cells and score labels in flight, so their
-// floating-point motion is compared too.
-test('replays in the page end in the Linux build\'s state, effects in flight included', async () => {
-  for (const name of ['regression', 'burst']) {
-    const { page, log, context } = await h.openPage(browser, server, `?replay=replays/${name}.txt&fast&dump-state`);
+// Every replay of the end-to-end suites, played as fast as the page can:
+// the dump equals the Linux build's, every field. The burst replay ends with
+// cells and score labels in flight, so their floating-point motion is
+// compared too.
+test('every replay in the page ends in the Linux build\'s state, effects in flight included', async () => {
+  const names = fs.readdirSync(path.join(h.fixtures, 'replays')).filter((f) => f.endsWith('.txt')).sort();
+  assert.ok(names.length >= 4, names.join(' '));
+  for (const file of names) {
+    const { page, context } = await h.openPage(browser, server, `?replay=replays/${file}&fast&dump-state`);
     await h.startGame(page);
-    const dump = await pageDump(page, log);
-    const expected = JSON.parse(fs.readFileSync(path.join(h.fixtures, `expected/${name}.json`), 'utf8'));
-    assert.deepEqual(dump, expected, name);
-    cleanLog(log);
+    const dump = await pageDump(page);
+    const linux = nativeRun(['--replay', path.join(h.fixtures, 'replays', file)]);
+    assert.deepEqual(dump, linux.dump, file);
+    await cleanLog(page);
     await context.close();
   }
 });
 
 test('a replay stopped at a play frame leaves the Linux build\'s state and picture', async () => {
-  const { page, log, context } = await h.openPage(browser, server,
+  const { page, context } = await h.openPage(browser, server,
     '?replay=replays/regression.txt&fast&ticks=1140&dump-state');
   await h.startGame(page);
-  const dump = await pageDump(page, log);
+  const dump = await pageDump(page);
   const replay = path.join(h.fixtures, 'replays/regression.txt');
   const linux = nativeRun(['--replay', replay, '--ticks', '1140'], 1140);
   assert.deepEqual(dump, linux.dump);
@@ -210,46 +214,50 @@ test('a replay stopped at a play frame leaves the Linux build\'s state and pictu
   assert.equal(d.width, 800);
   assert.ok(d.mean < 1.5 && d.changedShare < 0.005,
     `mean difference ${d.mean} per channel, ${d.changedShare * 100}% of pixels changed`);
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
 
 test('a start-up failure shows the game\'s message on the page, not in a blocking alert', async () => {
   // The page's data package with a letter in the piece file's first cell line.
-  const context = await h.newContext(browser);
-  const page = await context.newPage();
-  const log = { console: [] };
-  page.on('console', (m) => log.console.push({ type: m.type(), text: m.text() }));
-  const dialogs = [];
-  page.on('dialog', (d) => {
-    dialogs.push(d.message());
-    d.dismiss();
-  });
   const pieces = fs.readFileSync(path.join(h.root, 'data/PezziVantle.txt'));
-  await page.route('**/dravo-vantle.data', async (route) => {
-    const response = await route.fetch();
-    const data = Buffer.from(await response.body());
+  server.answer('dravo-vantle.data', (package_) => {
+    const data = Buffer.from(package_);
     const at = data.indexOf(pieces);
     assert.ok(at >= 0, 'the piece file is in the package');
     const cell = at + pieces.indexOf('\n', pieces.indexOf('\n') + 1) + 1 + 2;
     data[cell] = 'x'.charCodeAt(0);
-    await route.fulfill({ response, body: data });
+    return data;
+  });
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  // A dialog would stop the page until someone answers it: each is counted.
+  await page.addInitScript(() => {
+    window.dvDialogs = [];
+    for (const name of ['alert', 'confirm', 'prompt']) {
+      window[name] = (message) => { window.dvDialogs.push(String(message)); };
+    }
   });
   const { port } = server.address();
   await page.goto(`http://127.0.0.1:${port}/`);
   await h.startGame(page);
-  await page.waitForSelector('#failed:not([hidden])', { timeout: 10000 });
-  const shown = await page.textContent('#failure');
-  assert.match(shown, /^-?\d+\s*\n/, 'the error number first');
-  assert.match(shown, /PezziVantle\.txt/, 'the file named');
-  assert.deepEqual(dialogs, []);
-  assert.ok(log.console.some((m) => m.text.startsWith('DEBUG.TXT: ') && m.text.includes('PezziVantle.txt')),
-    'DEBUG.TXT went to the console');
-  await context.close();
+  try {
+    await page.waitForSelector('#failed:not([hidden])');
+    const shown = await page.textContent('#failure');
+    assert.match(shown, /^-?\d+\s*\n/, 'the error number first');
+    assert.match(shown, /PezziVantle\.txt/, 'the file named');
+    assert.deepEqual(await page.evaluate(() => window.dvDialogs), []);
+    const log = await page.readLog();
+    assert.ok(log.console.some((m) => m.text.startsWith('DEBUG.TXT: ') && m.text.includes('PezziVantle.txt')),
+      `DEBUG.TXT went to the console: ${JSON.stringify(log.console.slice(-5))}`);
+  } finally {
+    server.answer('dravo-vantle.data');
+    await context.close();
+  }
 });
 
 test('after a stall (as after a hidden tab) the ticks restart from then, without a burst', async () => {
-  const { page, log, context } = await h.openPage(browser, server, '?ticks=300&tick-stats');
+  const { page, context } = await h.openPage(browser, server, '?ticks=300&tick-stats');
   await h.startGame(page);
   await page.waitForTimeout(1000);
   // 1.5 s without a frame: the browser calls nothing back, as for a hidden tab.
@@ -259,13 +267,13 @@ test('after a stall (as after a hidden tab) the ticks restart from then, without
       // the page's thread is held
     }
   });
-  const line = await h.consoleLine(page, log, 'tick-stats: ');
+  const line = await h.consoleLine(page, 'tick-stats: ');
   const number = (name) => Number(new RegExp(`${name} ([0-9.]+) ms`).exec(line)[1]);
   assert.ok(number('max lateness') > 1400, line);
   // 300 ticks over about 4.5 s of wall time: the 150 missed ticks were
   // dropped, not run in a burst (which would give 10 ms).
   assert.ok(number('mean period') > 13, line);
   assert.ok(number('p99 lateness') < 50, line);
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });

@@ -1,9 +1,10 @@
-// The page on phones and tablets, in Chromium's mobile emulation: a game
-// played by touch is the same game as its recorded replay in the Linux
-// build; the layout at phone sizes; the page's focus rule for keys, touch
-// and controllers; and the start overlay's keys.
+// The page on phones and tablets, in Chromium's mobile emulation and in a
+// Firefox whose pointer is a finger: a game played by touch is the same game
+// as its recorded replay in the Linux build; the layout at phone sizes; the
+// page's focus rule for keys, touch and controllers; and the start overlay's
+// keys.
 //
-//   cd tests/web && node --test touch.test.js
+//   cd tests/web && DV_ENGINE=firefox node --test touch.test.js
 //
 // DV_WEB_DIR names the built page (default build/web); DV_NATIVE_DIR the
 // native build's output folder (default build/default/out).
@@ -13,13 +14,15 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { after, before, test } = require('node:test');
 
 const h = require('./harness');
 
+const { after, before, test } = h;
+
 const nativeDir = process.env.DV_NATIVE_DIR || path.join(h.root, 'build/default/out');
 
-const PHONE = { isMobile: true, hasTouch: true, deviceScaleFactor: 1 };
+const PHONE = { touch: true };
+const FINGERS = { skip: { webkit: h.NO_TOUCH } };
 const LEFT = 203;
 const RIGHT = 205;
 const DOWN = 208;
@@ -33,49 +36,36 @@ before(async () => {
 });
 after(async () => {
   await browser.close();
-  server.close();
+  await h.stop(server);
 });
 
 const cleanLog = h.cleanLog;
 
-// Fingers on the screen through CDP: touchStart with every point adds one,
-// touchMove moves them, touchEnd listing one lifts it.
+// Fingers on the page's screen (the driver layer's touch actions), put
+// down on a point or on an element's centre.
 class Fingers {
-  constructor(page, cdp) {
+  constructor(page) {
     this.page = page;
-    this.cdp = cdp;
-    this.points = new Map();
   }
 
   static async on(page) {
-    return new Fingers(page, await page.context().newCDPSession(page));
+    return new Fingers(page);
   }
 
-  async centre(selector) {
-    const box = await this.page.locator(selector).first().boundingBox();
-    assert.ok(box, `${selector} is shown`);
-    return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
-  }
-
-  send(type, points) {
-    return this.cdp.send('Input.dispatchTouchEvent',
-      { type, touchPoints: points.map(([id, p]) => ({ x: p.x, y: p.y, id })) });
+  async at(where) {
+    return typeof where === 'string' ? this.page.centre(where) : where;
   }
 
   async down(id, at) {
-    this.points.set(id, typeof at === 'string' ? await this.centre(at) : at);
-    await this.send('touchStart', [...this.points]);
+    await this.page.touch.down(id, await this.at(at));
   }
 
   async move(id, at) {
-    this.points.set(id, typeof at === 'string' ? await this.centre(at) : at);
-    await this.send('touchMove', [...this.points]);
+    await this.page.touch.move(id, await this.at(at));
   }
 
-  async up(id) {
-    const point = this.points.get(id);
-    this.points.delete(id);
-    await this.send('touchEnd', [[id, point]]);
+  up(id) {
+    return this.page.touch.up(id);
   }
 
   async tap(at, ms = 50) {
@@ -85,13 +75,16 @@ class Fingers {
   }
 }
 
+const held = (page, selector) => page.evaluate((s) => document.querySelector(s).classList.contains('down'), selector);
+
 const key = (code) => `#stage .key[data-key="${code}"]:not([data-answer])`;
 
 // The run's end: its dump, and the keys --record wrote, as the replay file
 // and as [tick, [codes down]] lines.
-async function runEnd(page, log) {
-  const line = await h.consoleLine(page, log, 'dump-state: ');
-  await page.waitForFunction(() => window.dvExitStatus !== undefined);
+async function runEnd(page) {
+  const line = await h.consoleLine(page, 'dump-state: ');
+  await page.waitForFunction(() => window.dvExitStatus !== undefined, null, { what: 'the program\'s exit' });
+  const log = await page.readLog();
   const recorded = log.console.filter((m) => m.text.startsWith('record: ')).map((m) => m.text.slice(8));
   assert.match(recorded[0] || '', /^# Dravo Vantle! keys/);
   const changes = recorded.slice(1).map((l) => {
@@ -133,18 +126,19 @@ function replayInNative(replay, ticks) {
 // every second tick), however slowly the machine runs the page.
 async function waitTicks(page, ticks) {
   const start = await page.evaluate(() => window.dvFrames.length);
-  await page.waitForFunction((n) => window.dvFrames.length >= n, start + Math.ceil(ticks / 2), { timeout: 20000 });
+  await page.waitForFunction((n) => window.dvFrames.length >= n, start + Math.ceil(ticks / 2),
+    { what: `${ticks} more ticks` });
 }
 
 async function tapStart(page, fingers) {
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
   await fingers.tap('#start');
-  await page.waitForFunction(() => window.dvFrames.length > 5, null, { timeout: 10000 });
+  await page.waitForFunction(() => window.dvFrames.length > 5);
 }
 
-test('a game played by touch in real time is the game its recorded keys replay in the Linux build', async () => {
+test('a game played by touch in real time is the game its recorded keys replay in the Linux build', FINGERS, async () => {
   const ticks = 1500;
-  const { page, log, context } = await h.openPage(browser, server, `?record&dump-state&ticks=${ticks}`,
+  const { page, context } = await h.openPage(browser, server, `?record&dump-state&ticks=${ticks}`,
     { viewport: { width: 390, height: 844 }, ...PHONE });
   const fingers = await Fingers.on(page);
   assert.match(await page.textContent('#start'), /Tocca lo schermo per giocare/);
@@ -159,10 +153,10 @@ test('a game played by touch in real time is the game its recorded keys replay i
   // Held: it repeats after 0.15 s, and the button looks pressed.
   await fingers.down(1, key(LEFT));
   await page.waitForTimeout(100);
-  assert.ok(await page.locator(key(LEFT)).evaluate((b) => b.classList.contains('down')), 'a held button looks held');
+  assert.ok(await held(page, key(LEFT)), 'a held button looks held');
   await waitTicks(page, 50);
   await fingers.up(1);
-  assert.ok(!await page.locator(key(LEFT)).evaluate((b) => b.classList.contains('down')));
+  assert.ok(!await held(page, key(LEFT)));
   // ↓ held while a second finger taps Ruota.
   await fingers.down(1, key(DOWN));
   await page.waitForTimeout(150);
@@ -185,7 +179,7 @@ test('a game played by touch in real time is the game its recorded keys replay i
   await fingers.tap(key(1));
   await page.waitForTimeout(300);
   await fingers.tap('[data-answer="yes"]');
-  const { dump, replay, changes } = await runEnd(page, log);
+  const { dump, replay, changes } = await runEnd(page);
 
   const last = changes[changes.length - 1][0];
   assert.ok(last < ticks, `the play fitted in the run (last change at tick ${last})`);
@@ -199,14 +193,15 @@ test('a game played by touch in real time is the game its recorded keys replay i
   assert.equal(dump.GameState, 3, 'back at the intro after yes: ' + JSON.stringify(dump));
   assert.ok(dump.GameScore > 0, 'a game was played: a piece went down');
   assert.deepEqual(dump, replayInNative(replay, ticks));
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
 
 // Each size of phone in both orientations, a tablet both ways: all turned
 // on one page while the game runs, which goes on undisturbed.
-test('at every phone and tablet size the whole picture and every button fit, apart, and swipes move nothing', async () => {
-  const { page, log, context } = await h.openPage(browser, server, '',
+test('at every phone and tablet size the whole picture and every button fit, apart, and swipes move nothing', FINGERS,
+  async () => {
+  const { page, context } = await h.openPage(browser, server, '',
     { viewport: { width: 390, height: 844 }, ...PHONE });
   const fingers = await Fingers.on(page);
   await tapStart(page, fingers);
@@ -284,16 +279,17 @@ test('at every phone and tablet size the whole picture and every button fit, apa
       selected: String(window.getSelection()),
     }));
     assert.deepEqual(moved, { x: 0, y: 0, scale: 1, top: 0, left: 0, selected: '' }, `${name}: nothing moved`);
-    await page.waitForFunction((n) => window.dvFrames.length > n + 5, frames, { timeout: 5000 });
+    await page.waitForFunction((n) => window.dvFrames.length > n + 5, frames);
   }
   assert.equal(await page.evaluate(() => window.dvSamePage && window.dvExitStatus === undefined), true,
     'the game ran on through every turn');
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
 
-test('the controls show from the start on a touch screen, after a touch elsewhere, and hide for a keyboard', async () => {
-  const { page, log, context } = await h.openPage(browser, server);
+test('the controls show from the start on a touch screen, after a touch elsewhere, and hide for a keyboard', FINGERS,
+  async () => {
+  const { page, context } = await h.openPage(browser, server);
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
   const shown = () => page.evaluate(() => document.querySelector(`.key[data-key="57"]`).offsetWidth > 0);
   assert.equal(await shown(), false, 'a desktop shows no touch controls');
@@ -306,14 +302,14 @@ test('the controls show from the start on a touch screen, after a touch elsewher
   assert.equal(await shown(), false, 'hidden after a key');
   await fingers.tap('#bar', 30);
   assert.equal(await shown(), true, 'shown again at the next touch');
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
 
 // Each of these left a key down, or read a pad, in the game before.
 test('a key whose release goes elsewhere is let go with the focus, and a keyup with Ctrl held comes up', async () => {
   const ticks = 600;
-  const { page, log, context } = await h.openPage(browser, server, `?record&dump-state&ticks=${ticks}`);
+  const { page, context } = await h.openPage(browser, server, `?record&dump-state&ticks=${ticks}`);
   await h.startGame(page);
   await page.waitForTimeout(200);
   // The focus moves to the page beside the picture while ← is held.
@@ -339,7 +335,7 @@ test('a key whose release goes elsewhere is let go with the focus, and a keyup w
   await page.keyboard.up('ArrowDown');
   await page.waitForTimeout(100);
   await page.keyboard.up('Control');
-  const { changes } = await runEnd(page, log);
+  const { changes } = await runEnd(page);
   for (const [code, what] of [[LEFT, '← (click beside)'], [RIGHT, '→ (full-screen button)'], [DOWN, '↓ (Ctrl)']]) {
     const held = spans(changes, code, ticks);
     assert.equal(held.length, 1, `${what} pressed once: ${JSON.stringify(changes)}`);
@@ -348,14 +344,14 @@ test('a key whose release goes elsewhere is let go with the focus, and a keyup w
   // In order: each let go before the next was pressed.
   const [l, r, d] = [LEFT, RIGHT, DOWN].map((c) => spans(changes, c, ticks)[0]);
   assert.ok(l[1] < r[0] && r[1] < d[0], JSON.stringify([l, r, d]));
-  const errors = log.console.filter((m) => m.type === 'error');
+  const errors = (await page.readLog()).console.filter((m) => m.type === 'error');
   assert.deepEqual(errors, []);
   await context.close();
 });
 
 test('a controller is read only while the game has the page\'s focus', async () => {
   const ticks = 400;
-  const { page, log, context } = await h.openPage(browser, server, `?record&dump-state&ticks=${ticks}`);
+  const { page, context } = await h.openPage(browser, server, `?record&dump-state&ticks=${ticks}`);
   // A standard pad, as the browser's Gamepad API reports one.
   await page.addInitScript(() => {
     const pad = {
@@ -382,14 +378,14 @@ test('a controller is read only while the game has the page\'s focus', async () 
   await page.evaluate(() => window.dvPress(3, true));  // Y: M
   await page.waitForTimeout(300);
   await page.evaluate(() => window.dvPress(3, false));
-  const { changes } = await runEnd(page, log);
+  const { changes } = await runEnd(page);
   assert.deepEqual(spans(changes, 25, ticks), [], 'the pad unread without the focus');
   assert.equal(spans(changes, 50, ticks).length, 1, `the pad read with it: ${JSON.stringify(changes)}`);
   await context.close();
 });
 
 test('on the start overlay F5, Ctrl+R, Tab and modifiers stay the browser\'s; an ordinary key starts', async () => {
-  const { page, log, context } = await h.openPage(browser, server);
+  const { page, context } = await h.openPage(browser, server);
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
   await page.evaluate(() => {
     window.dvSamePage = true;
@@ -405,15 +401,16 @@ test('on the start overlay F5, Ctrl+R, Tab and modifiers stay the browser\'s; an
   assert.equal(await page.evaluate(() => window.dvFrames.length), 0, 'nothing started');
   assert.deepEqual(await page.evaluate(() => window.dvPrevented.filter((p) => p)), [], 'no key was kept from the browser');
   await page.keyboard.press('KeyA');
-  await page.waitForFunction(() => window.dvFrames.length > 5, null, { timeout: 10000 });
+  await page.waitForFunction(() => window.dvFrames.length > 5);
   assert.equal(await page.isVisible('#start'), false);
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
 
-test('a finger sliding off a button lets go of it and presses nothing it slides onto; a tap shorter than a tick counts', async () => {
+test('a finger sliding off a button lets go of it and presses nothing it slides onto; a tap shorter than a tick counts',
+  FINGERS, async () => {
   const ticks = 500;
-  const { page, log, context } = await h.openPage(browser, server, `?record&dump-state&ticks=${ticks}`,
+  const { page, context } = await h.openPage(browser, server, `?record&dump-state&ticks=${ticks}`,
     { viewport: { width: 390, height: 844 }, ...PHONE });
   const fingers = await Fingers.on(page);
   await tapStart(page, fingers);
@@ -422,7 +419,7 @@ test('a finger sliding off a button lets go of it and presses nothing it slides 
   await page.waitForTimeout(200);
   await fingers.move(1, '#canvas');
   await fingers.move(1, key(RIGHT));
-  assert.ok(!await page.locator(key(LEFT)).evaluate((b) => b.classList.contains('down')), 'no longer looks held');
+  assert.ok(!await held(page, key(LEFT)), 'no longer looks held');
   await waitTicks(page, 100);
   await fingers.up(1);
   await page.waitForTimeout(100);
@@ -441,7 +438,7 @@ test('a finger sliding off a button lets go of it and presses nothing it slides 
     return n;
   });
   assert.equal(taps, 3);
-  const { changes } = await runEnd(page, log);
+  const { changes } = await runEnd(page);
   const left = spans(changes, LEFT, ticks);
   assert.equal(left.length, 1);
   assert.ok(left[0][1] - left[0][0] < 60, `← let go as the finger left it, not 100 ticks later: ${JSON.stringify(left)}`);
@@ -451,6 +448,6 @@ test('a finger sliding off a button lets go of it and presses nothing it slides 
   for (const [a, b] of p) {
     assert.equal(b, a, 'each for one tick');
   }
-  cleanLog(log);
+  await cleanLog(page);
   await context.close();
 });
