@@ -74,7 +74,8 @@ async function visit(context, server, address) {
   try {
     for (let i = 0; i < runs; ++i) {
       const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-download-'));
-      const context = await h.launchPersistent(profile);
+      const { chromium, options } = h.playwrightChromium();
+      const context = await chromium.launchPersistentContext(profile, options);
       try {
         first.push(await visit(context, server, address));
         second.push(await visit(context, server, address));

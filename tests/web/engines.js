@@ -398,9 +398,13 @@ async function launchFirefox() {
     headless: true,
     protocolTimeout: 600000,
     // Touch events on, as on a laptop with a touch screen: the driver's
-    // touch actions need them.
+    // touch actions need them. A machine without a sound device leaves a
+    // headless Firefox's AudioContext suspended for good: its mock audio
+    // backend plays to nowhere in real time instead, as SDL's dummy driver
+    // does for the native tests.
     extraPrefsFirefox: {
-      'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0, 'dom.w3c_touch_events.enabled': 1, ...prefs,
+      'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0, 'dom.w3c_touch_events.enabled': 1,
+      'media.cubeb.force_mock_context': true, ...prefs,
     },
   });
   const browser = await start({});
@@ -613,7 +617,13 @@ function launch(options = {}) {
   return launchChromium();
 }
 
+// Playwright's Chromium as it is, for the tools that only Chromium serves
+// (screenshots in mobile emulation, network throttling).
+function playwrightChromium() {
+  return { chromium: require('playwright-core').chromium, options: chromiumOptions };
+}
+
 module.exports = {
-  engine, can, test, describe, before: nodeTest.before, after: nodeTest.after, launch, scriptsForPage,
+  playwrightChromium, engine, can, test, describe, before: nodeTest.before, after: nodeTest.after, launch, scriptsForPage,
   NO_TOUCH, NO_CDP, LEAST_WAIT,
 };

@@ -245,5 +245,5 @@ module.exports = {
   root, fixtures, pageDir, serve, stop, launch, openPage, startGame, consoleLine, compareWithPicture, nativeRun,
   cleanLog, refused,
   engine, can: engines.can, test: engines.test, describe: engines.describe, before: engines.before,
-  after: engines.after, NO_TOUCH: engines.NO_TOUCH, NO_CDP: engines.NO_CDP,
+  after: engines.after, playwrightChromium: engines.playwrightChromium, NO_TOUCH: engines.NO_TOUCH, NO_CDP: engines.NO_CDP,
 };

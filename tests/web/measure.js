@@ -1,5 +1,5 @@
 // The web build's numbers for the README, in headless Chromium on this
-// machine.
+// machine (--busy: in any engine, DV_ENGINE as for the tests).
 //
 //   cd tests/web && node measure.js
 //     tick accuracy over 10 s of the intro, frames drawn per second, time
@@ -15,6 +15,14 @@
 //     apart from them the callback in which the run ends. --profile writes the sampled
 //     JavaScript/WebAssembly profile of the run (CDP Profiler) and prints the
 //     functions with the most self time.
+//
+//   cd tests/web && DV_ENGINE=webkit node measure.js --busy [--runs 3] [--no-compositing]
+//     real-time busy play (the five-minute replay, 3000 ticks) at the
+//     machine's own speed in the engine: the game's tick-stats line, the CPU
+//     share of the page's thread (the web content process's main thread,
+//     from /proc), of all the browser's processes together (and of Xvfb
+//     where the engine draws on one), and the frames drawn a second.
+//     --no-compositing runs WebKitGTK with WEBKIT_DISABLE_COMPOSITING_MODE=1.
 'use strict';
 
 const fs = require('node:fs');
@@ -55,8 +63,8 @@ async function intro(browser, server) {
     document.addEventListener('click', () => { window.dvClickedAt = performance.now(); }, true);
   });
   await h.startGame(page);
-  const stats = await h.consoleLine(page, log, 'tick-stats: ', 60000);
-  const startup = await h.consoleLine(page, log, 'startup: ', 5000);
+  const stats = await h.consoleLine(page, 'tick-stats: ', 60000);
+  const startup = await h.consoleLine(page, 'startup: ', 5000);
   const frames = await page.evaluate(() => {
     const f = window.dvFrames.filter((t) => t >= window.dvCallbacks[0][0]);
     return { count: f.length, first: f[0] - window.dvClickedAt, seconds: (f[f.length - 1] - f[0]) / 1000 };
@@ -89,7 +97,7 @@ async function phone(browser, server, rate, run, opts) {
   const { page, log, context } = await h.openPage(browser, server, query);
   await timeFrameCallbacks(page);
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
-  const cdp = await context.newCDPSession(page);
+  const cdp = await page.cdp();
   await cdp.send('Emulation.setCPUThrottlingRate', { rate });
   if (opts.profile) {
     await cdp.send('Profiler.enable');
@@ -98,7 +106,7 @@ async function phone(browser, server, rate, run, opts) {
   }
   await h.startGame(page);
   const started = Date.now();
-  const stats = await h.consoleLine(page, log, 'tick-stats: ', 600000);
+  const stats = await h.consoleLine(page, 'tick-stats: ', 600000);
   const wall = (Date.now() - started) / 1000;
   let profile = null;
   if (opts.profile) {
@@ -149,12 +157,117 @@ async function phone(browser, server, rate, run, opts) {
   }
 }
 
+// The processes this one started, and theirs: the browser, its helpers, the
+// driver and the X server.
+function descendants() {
+  const parent = new Map();
+  for (const pid of fs.readdirSync('/proc').filter((d) => /^\d+$/.test(d))) {
+    try {
+      const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+      parent.set(Number(pid), Number(stat.slice(stat.lastIndexOf(')') + 2).split(' ')[1]));
+    } catch {
+      // gone meanwhile
+    }
+  }
+  const out = [];
+  const walk = (pid) => {
+    for (const [child, p] of parent) {
+      if (p === pid) {
+        out.push(child);
+        walk(child);
+      }
+    }
+  };
+  walk(process.pid);
+  return out;
+}
+
+// utime + stime in clock ticks of a process (all its threads) or of one thread.
+function cpuTicks(path) {
+  try {
+    const stat = fs.readFileSync(path, 'utf8');
+    const f = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+    return Number(f[11]) + Number(f[12]);
+  } catch {
+    return null;
+  }
+}
+
+function processName(pid) {
+  try {
+    return fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split('\0').filter(Boolean).join(' ');
+  } catch {
+    return '';
+  }
+}
+
+// CPU of each process and of each process's main thread, now.
+function cpuNow() {
+  const out = new Map();
+  for (const pid of descendants()) {
+    out.set(pid, { total: cpuTicks(`/proc/${pid}/stat`), main: cpuTicks(`/proc/${pid}/task/${pid}/stat`),
+      name: processName(pid) });
+  }
+  return out;
+}
+
+// The web content process: the one whose main thread ran the page.
+const isContent = (name) => /--type=renderer|-contentproc.*\btab\b|WebKitWebProcess/.test(name);
+
+async function busy(browser, server, run) {
+  const query = '?replay=replays/long.txt&ticks=3000&tick-stats';
+  const { page, context } = await h.openPage(browser, server, query);
+  await timeFrameCallbacks(page);
+  await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
+  await h.startGame(page);
+  const before = cpuNow();
+  const started = Date.now();
+  const stats = await h.consoleLine(page, 'tick-stats: ', 600000);
+  const wall = (Date.now() - started) / 1000;
+  const after = cpuNow();
+  const frames = await page.evaluate(() => {
+    const first = window.dvCallbacks.length ? window.dvCallbacks[0][0] : 0;
+    const f = window.dvFrames.filter((t) => t > first + 1000);
+    return f.length > 1 ? (f.length - 1) / ((f[f.length - 1] - f[0]) / 1000) : 0;
+  });
+  await context.close();
+  const hz = 100;  // USER_HZ on Linux
+  let all = 0;
+  let x = 0;
+  let thread = 0;
+  let content = '';
+  for (const [pid, a] of after) {
+    const b = before.get(pid) || { total: 0, main: 0 };
+    const used = (a.total - b.total) / hz;
+    if (/^Xvfb\b/.test(a.name)) {
+      x += used;
+    } else {
+      all += used;
+    }
+    const main = (a.main - b.main) / hz;
+    if (isContent(a.name) && main > thread) {
+      thread = main;
+      content = a.name.slice(0, 40);
+    }
+  }
+  const pct = (s) => (100 * s / wall).toFixed(1) + '%';
+  console.log(`${h.engine}${option('no-compositing', false) ? ' (compositing off)' : ''} run ${run}: ` +
+    `${stats.replace(/^tick-stats: /, '')}; page thread ${pct(thread)} (${content}); browser processes ` +
+    `${pct(all)}${x ? `, Xvfb ${pct(x)}` : ''}; ${frames.toFixed(1)} frames a second; wall ${wall.toFixed(1)} s; ` +
+    `load ${fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')}`);
+}
+
 (async () => {
   const server = await h.serve();
-  const browser = await h.launch();
+  const env = option('no-compositing', false) ? { WEBKIT_DISABLE_COMPOSITING_MODE: '1' } : {};
+  const browser = await h.launch({ env });
   try {
     const rate = option('rate', null);
-    if (rate === null) {
+    if (option('busy', false)) {
+      for (let run = 1; run <= Number(option('runs', 1)); ++run) {
+        await busy(browser, server, run);
+      }
+    } else if (rate === null) {
       await intro(browser, server);
     } else {
       const runs = Number(option('runs', 1));
@@ -165,6 +278,6 @@ async function phone(browser, server, rate, run, opts) {
     }
   } finally {
     await browser.close();
-    server.close();
+    await h.stop(server);
   }
 })();

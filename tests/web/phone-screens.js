@@ -11,11 +11,17 @@ const h = require('./harness');
 
 async function main() {
   const server = await h.serve();
-  const browser = await h.launch();
+  const { chromium, options } = h.playwrightChromium();
+  const browser = await chromium.launch(options);
   try {
     for (const [name, width, height] of [['portrait', 390, 844], ['landscape', 844, 390]]) {
-      const { page, log, context } = await h.openPage(browser, server, '?replay=replays/regression.txt&fast&ticks=1500',
-        { viewport: { width, height }, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
+      const context = await browser.newContext({ viewport: { width, height }, isMobile: true, hasTouch: true,
+        deviceScaleFactor: 2, serviceWorkers: 'block' });
+      const page = await context.newPage();
+      const log = { console: [], errors: [] };
+      page.on('console', (m) => log.console.push({ type: m.type(), text: m.text() }));
+      page.on('pageerror', (e) => log.errors.push(String(e)));
+      await page.goto(`http://127.0.0.1:${server.address().port}/?replay=replays/regression.txt&fast&ticks=1500`);
       await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
       const cdp = await context.newCDPSession(page);
       const box = await page.locator('#start').boundingBox();
@@ -34,7 +40,7 @@ async function main() {
     }
   } finally {
     await browser.close();
-    server.close();
+    await h.stop(server);
   }
 }
 
