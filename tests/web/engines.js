@@ -87,6 +87,14 @@ function pageHooks(keepConsole) {
   }
 }
 
+// As Playwright blocks the page's service worker in Chromium: its
+// registration does nothing.
+function blockServiceWorkers() {
+  if (navigator.serviceWorker) {
+    navigator.serviceWorker.register = async () => undefined;
+  }
+}
+
 class Page {
   constructor(context) {
     this.context = context;
@@ -100,8 +108,13 @@ class Page {
   // Polls `fn(arg)` in the page until it is truthy, and gives its value.
   async waitForFunction(fn, arg, { timeout, what } = {}) {
     const limit = waitFor(timeout);
+    // An object that is not plain data (an audio node) comes back as itself
+    // from no driver: true stands for it.
+    const probe = new Function(`return (arg) => Promise.resolve((${fn})(arg))
+      .then((r) => (r && typeof r === 'object' && !Array.isArray(r) && Object.getPrototypeOf(r) !== Object.prototype
+        ? true : r));`)();
     return wd.until(`${what || String(fn).replace(/\s+/g, ' ').slice(0, 200)} in ${engine}`, async () => {
-      const seen = await this.evaluate(fn, arg);
+      const seen = await this.evaluate(probe, arg);
       if (seen) {
         return seen;
       }
@@ -351,11 +364,14 @@ class FirefoxPage extends Page {
     };
   }
 
-  async start(viewport) {
+  async start(viewport, serviceWorkers) {
     if (viewport) {
       await this.page.setViewport(viewport);
     }
     await this.page.evaluateOnNewDocument(pageHooks, false);
+    if (!serviceWorkers) {
+      await this.page.evaluateOnNewDocument(blockServiceWorkers);
+    }
   }
 
   goto(url) { return this.page.goto(url); }
@@ -368,14 +384,15 @@ class FirefoxPage extends Page {
 }
 
 class FirefoxContext {
-  constructor(context, viewport) {
+  constructor(context, viewport, serviceWorkers) {
     this.context = context;
     this.viewport = viewport;
+    this.serviceWorkers = serviceWorkers;
   }
 
   async newPage() {
     const page = new FirefoxPage(this, await this.context.newPage());
-    await page.start(this.viewport);
+    await page.start(this.viewport, this.serviceWorkers);
     return page;
   }
 
@@ -412,11 +429,11 @@ async function launchFirefox() {
   let phone = null;
   return {
     version: await browser.version(),
-    async newContext({ viewport, touch } = {}) {
+    async newContext({ viewport, touch, serviceWorkers = false } = {}) {
       if (touch && !phone) {
         phone = await start(FIREFOX_TOUCH);
       }
-      return new FirefoxContext(await (touch ? phone : browser).createBrowserContext(), viewport);
+      return new FirefoxContext(await (touch ? phone : browser).createBrowserContext(), viewport, serviceWorkers);
     },
     async close() {
       await browser.close();
@@ -443,6 +460,9 @@ class WebKitPage extends Page {
     this.session = context.session;
     this.handle = handle;
     this.scripts = [`(${pageHooks})(true);`];
+    if (!context.serviceWorkers) {
+      this.scripts.push(`(${blockServiceWorkers})();`);
+    }
     const key = (type) => async (k) => {
       await this.activate();
       await this.session.actions([{ type: 'key', id: 'keys', actions: k.split('+').map((n) => ({ type, value: wd.keyValue(n) })) }]);
@@ -501,6 +521,20 @@ class WebKitPage extends Page {
 
   async close() {
     await this.activate();
+    if (this.context.serviceWorkers) {
+      // One profile serves every context here: what a worker kept goes with
+      // the context, as a new context's storage starts empty elsewhere.
+      await this.session.evaluate(async () => {
+        if (window.isSecureContext && navigator.serviceWorker) {
+          for (const r of await navigator.serviceWorker.getRegistrations()) {
+            await r.unregister();
+          }
+          for (const k of await caches.keys()) {
+            await caches.delete(k);
+          }
+        }
+      }).catch(() => undefined);
+    }
     await this.session.send('DELETE', '/window');
     this.context.pages.delete(this);
     // Back to the blank first window: commands need a window to go to.
@@ -551,10 +585,11 @@ class WebKitPage extends Page {
 }
 
 class WebKitContext {
-  constructor(browser, viewport) {
+  constructor(browser, viewport, serviceWorkers) {
     this.browser = browser;
     this.session = browser.session;
     this.viewport = viewport;
+    this.serviceWorkers = serviceWorkers;
     this.pages = new Set();
   }
 
@@ -588,7 +623,13 @@ class WebKitContext {
   }
 }
 
-async function launchWebKit(env) {
+// WebKitGTK composites its accelerated canvas through the GL it finds: on a
+// machine without a GPU that is Mesa's software llvmpipe, ten times dearer
+// than the page's own work (docs/browser.md). The suites run with
+// compositing off unless DV_WEBKIT_COMPOSITING=1 asks for the default mode.
+const WEBKIT_ENV = process.env.DV_WEBKIT_COMPOSITING === '1' ? {} : { WEBKIT_DISABLE_COMPOSITING_MODE: '1' };
+
+async function launchWebKit(env = WEBKIT_ENV) {
   const session = await wd.startWebKit(env);
   // The first window stays open, blank: a session ends with its last window.
   const home = await session.send('GET', '/window');
@@ -597,8 +638,8 @@ async function launchWebKit(env) {
     home,
     current: home,
     version: session.version,
-    async newContext({ viewport } = {}) {
-      return new WebKitContext(browser, viewport);
+    async newContext({ viewport, serviceWorkers = false } = {}) {
+      return new WebKitContext(browser, viewport, serviceWorkers);
     },
     close: () => session.close(),
   };

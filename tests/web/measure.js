@@ -259,6 +259,8 @@ async function busy(browser, server, run) {
 
 (async () => {
   const server = await h.serve();
+  // WebKitGTK in its default mode unless asked otherwise (the suites run it
+  // with compositing off).
   const env = option('no-compositing', false) ? { WEBKIT_DISABLE_COMPOSITING_MODE: '1' } : {};
   const browser = await h.launch({ env });
   try {
