@@ -69,7 +69,7 @@ describe('installed from a site', () => {
   after(() => h.stop(server));
 
   test('Chromium finds the page installable from any folder, with its icons as the manifest says',
-    { skip: { firefox: 'installability is asked through ' + h.NO_CDP, webkit: 'installability is asked through ' + h.NO_CDP } },
+    { skip: { firefox: 'Page.getInstallabilityErrors ' + h.NO_CDP, webkit: 'Page.getInstallabilityErrors ' + h.NO_CDP } },
     async () => {
     const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'dv-profile-'));
     const context = await browser.persistent(profile);

@@ -356,7 +356,8 @@ class FirefoxPage extends Page {
     // which Firefox refuses.)
     const act = (id, actions) => page.mainFrame().browsingContext.performActions([
       { type: 'pointer', id: `finger-${id}`, parameters: { pointerType: 'touch' }, actions }]);
-    const to = (at) => ({ type: 'pointerMove', x: Math.round(at.x), y: Math.round(at.y) });
+    // WebDriver keeps a finger on the page: one put off its edge is at the edge.
+    const to = (at) => ({ type: 'pointerMove', x: Math.max(0, Math.round(at.x)), y: Math.max(0, Math.round(at.y)) });
     this.touch = {
       down: (id, at) => act(id, [to(at), { type: 'pointerDown', button: 0, width: 1, height: 1, pressure: 0.5 }]),
       move: (id, at) => act(id, [to(at)]),
@@ -397,11 +398,15 @@ class FirefoxContext {
   }
 
   async pageOpenedBy(action) {
+    const before = new Set(this.context.targets());
     const [target] = await Promise.all([
-      this.context.waitForTarget((t) => t.type() === 'page' && t.url() !== 'about:blank', { timeout: LEAST_WAIT * 2 }),
+      this.context.waitForTarget((t) => t.type() === 'page' && !before.has(t), { timeout: LEAST_WAIT * 2 }),
       action(),
     ]);
-    return new FirefoxPage(this, await target.page());
+    const page = new FirefoxPage(this, await target.page());
+    await page.waitForFunction(() => document.readyState === 'complete' && location.href !== 'about:blank', null,
+      { what: 'the new window\'s page loaded' });
+    return page;
   }
 
   close() { return this.context.close(); }
@@ -521,20 +526,6 @@ class WebKitPage extends Page {
 
   async close() {
     await this.activate();
-    if (this.context.serviceWorkers) {
-      // One profile serves every context here: what a worker kept goes with
-      // the context, as a new context's storage starts empty elsewhere.
-      await this.session.evaluate(async () => {
-        if (window.isSecureContext && navigator.serviceWorker) {
-          for (const r of await navigator.serviceWorker.getRegistrations()) {
-            await r.unregister();
-          }
-          for (const k of await caches.keys()) {
-            await caches.delete(k);
-          }
-        }
-      }).catch(() => undefined);
-    }
     await this.session.send('DELETE', '/window');
     this.context.pages.delete(this);
     // Back to the blank first window: commands need a window to go to.
@@ -617,7 +608,22 @@ class WebKitContext {
   }
 
   async close() {
-    for (const page of [...this.pages]) {
+    const open = [...this.pages];
+    if (this.serviceWorkers && open.length) {
+      // One profile serves every context here: what the workers kept goes
+      // with the context, as a new context's storage starts empty elsewhere.
+      await open[0].evaluate(async () => {
+        if (window.isSecureContext && navigator.serviceWorker) {
+          for (const r of await navigator.serviceWorker.getRegistrations()) {
+            await r.unregister();
+          }
+          for (const k of await caches.keys()) {
+            await caches.delete(k);
+          }
+        }
+      }).catch(() => undefined);
+    }
+    for (const page of open) {
       await page.close();
     }
   }

@@ -65,7 +65,9 @@ function serve({ dir: page = pageDir, at = '/', gzip = false, host = '127.0.0.1'
     server.requests.push(url);
     const writeHead = res.writeHead.bind(res);
     res.writeHead = (status, ...rest) => {
-      if (status >= 400) {
+      // A browser asks for /favicon.ico on its own for a page that names no
+      // icon (the licences' list): not the page's request.
+      if (status >= 400 && url !== '/favicon.ico') {
         refused.push(`http://${req.headers.host}${req.url} ${status}`);
       }
       return writeHead(status, ...rest);
