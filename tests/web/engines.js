@@ -12,9 +12,18 @@
 //   h.after(() => browser.close());
 //   h.test('what the player sees', async () => { ... });    // runs in every engine
 //   h.test('what needs fingers', { skip: { webkit: h.NO_TOUCH } }, async () => { ... });
+//   h.describe('a group', { skip: { firefox: 'why not there' } }, () => { ... });
 //
-// `skip` maps an engine's name to the reason it cannot run there; the run
-// prints "# SKIP webkit: <reason>" for it, never leaves it out silently.
+//   const { page, context } = await h.openPage(browser, server, '?fast', { touch: true });
+//   ...
+//   await context.close();
+//
+// A test runs in every engine unless `skip` names the engine: it maps an
+// engine's name to the reason the test cannot run there, and the run prints
+// "# SKIP webkit: <reason>" for it, never leaves it out silently. A test for
+// one engine only names the other two. Scripts the page must meet before its
+// own go through page.addInitScript before page.goto (in WebKitGTK the test
+// server puts them into the HTML, so only pages from h.serve get them).
 // `h.engine` is the engine's name, `h.can` what its driver offers (touch,
 // cdp, serviceWorkers, consoleBeforeLoad). Pages have Playwright's names for
 // what they do (evaluate, waitForFunction, waitForSelector, click, keyboard,
@@ -418,6 +427,7 @@ async function launchFirefox() {
     browser: 'firefox',
     executablePath: process.env.DV_FIREFOX || '/usr/bin/firefox-esr',
     headless: true,
+    timeout: 120000,
     protocolTimeout: 600000,
     // Touch events on, as on a laptop with a touch screen: the driver's
     // touch actions need them. A machine without a sound device leaves a

@@ -20,8 +20,10 @@
 //     real-time busy play (the five-minute replay, 3000 ticks) at the
 //     machine's own speed in the engine: the game's tick-stats line, the CPU
 //     share of the page's thread (the web content process's main thread,
-//     from /proc), of all the browser's processes together (and of Xvfb
-//     where the engine draws on one), and the frames drawn a second.
+//     from /proc) and of that process's busiest threads, of all the
+//     browser's processes together (and of Xvfb where the engine draws on
+//     one), the frame callbacks a second and the frames drawn a second (the
+//     game draws every second tick: 50 at most).
 //     --no-compositing runs WebKitGTK with WEBKIT_DISABLE_COMPOSITING_MODE=1.
 'use strict';
 
@@ -201,12 +203,21 @@ function processName(pid) {
   }
 }
 
-// CPU of each process and of each process's main thread, now.
+// CPU of each process, of its main thread and of its threads by name, now.
 function cpuNow() {
   const out = new Map();
   for (const pid of descendants()) {
+    const threads = new Map();
+    try {
+      for (const tid of fs.readdirSync(`/proc/${pid}/task`)) {
+        const comm = fs.readFileSync(`/proc/${pid}/task/${tid}/comm`, 'utf8').trim().replace(/\d+$/, 'N');
+        threads.set(comm, (threads.get(comm) || 0) + (cpuTicks(`/proc/${pid}/task/${tid}/stat`) || 0));
+      }
+    } catch {
+      // gone meanwhile
+    }
     out.set(pid, { total: cpuTicks(`/proc/${pid}/stat`), main: cpuTicks(`/proc/${pid}/task/${pid}/stat`),
-      name: processName(pid) });
+      name: processName(pid), threads });
   }
   return out;
 }
@@ -225,20 +236,26 @@ async function busy(browser, server, run) {
   const stats = await h.consoleLine(page, 'tick-stats: ', 600000);
   const wall = (Date.now() - started) / 1000;
   const after = cpuNow();
-  const frames = await page.evaluate(() => {
+  const rate = (list) => (list.length > 1 ? (list.length - 1) / ((list[list.length - 1] - list[0]) / 1000) : 0);
+  const [frames, callbacks] = await page.evaluate(() => {
     const first = window.dvCallbacks.length ? window.dvCallbacks[0][0] : 0;
-    const f = window.dvFrames.filter((t) => t > first + 1000);
-    return f.length > 1 ? (f.length - 1) / ((f[f.length - 1] - f[0]) / 1000) : 0;
-  });
+    return [window.dvFrames.filter((t) => t > first + 1000), window.dvCallbacks.map(([t]) => t).filter((t) => t > first + 1000)];
+  }).then((lists) => lists.map(rate));
   await context.close();
   const hz = 100;  // USER_HZ on Linux
   let all = 0;
   let x = 0;
   let thread = 0;
   let content = '';
+  let contentThreads = [];
+  const each = new Map();
   for (const [pid, a] of after) {
     const b = before.get(pid) || { total: 0, main: 0 };
     const used = (a.total - b.total) / hz;
+    const name = (a.name.split(' ')[0].split('/').pop() || '?') +
+      (/--type=(\w+)/.exec(a.name) || /-contentproc.*\b(tab|gpu|socket|rdd|utility)\b/.exec(a.name) || ['', ''])[1]
+        .replace(/^(.)/, ' $1');
+    each.set(name, (each.get(name) || 0) + used);
     if (/^Xvfb\b/.test(a.name)) {
       x += used;
     } else {
@@ -247,13 +264,21 @@ async function busy(browser, server, run) {
     const main = (a.main - b.main) / hz;
     if (isContent(a.name) && main > thread) {
       thread = main;
-      content = a.name.slice(0, 40);
+      content = name;
+      // The content process's busiest threads over the run.
+      contentThreads = [...a.threads].map(([n, t]) => [n, (t - ((b.threads && b.threads.get(n)) || 0)) / hz])
+        .sort((p, q) => q[1] - p[1]).slice(0, 4);
     }
   }
   const pct = (s) => (100 * s / wall).toFixed(1) + '%';
+  const heaviest = [...each].filter(([n]) => n !== 'Xvfb').sort((p, q) => q[1] - p[1]).slice(0, 4)
+    .map(([n, v]) => `${n} ${pct(v)}`).join(', ');
   console.log(`${h.engine}${option('no-compositing', false) ? ' (compositing off)' : ''} run ${run}: ` +
-    `${stats.replace(/^tick-stats: /, '')}; page thread ${pct(thread)} (${content}); browser processes ` +
-    `${pct(all)}${x ? `, Xvfb ${pct(x)}` : ''}; ${frames.toFixed(1)} frames a second; wall ${wall.toFixed(1)} s; ` +
+    `${stats.replace(/^tick-stats: /, '')}; page thread ${pct(thread)} (${content}: threads ` +
+    `${contentThreads.map(([n, v]) => `${n} ${pct(v)}`).join(', ')}); ${callbacks.toFixed(1)} frame callbacks a second; ` +
+    'browser processes ' +
+    `${pct(all)} (${heaviest})${x ? `, Xvfb ${pct(x)}` : ''}; ${frames.toFixed(1)} frames a second; ` +
+    `wall ${wall.toFixed(1)} s; ` +
     `load ${fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')}`);
 }
 
