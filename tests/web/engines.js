@@ -617,22 +617,12 @@ class WebKitContext {
     return page;
   }
 
+  // One profile serves every context here, storage and service workers
+  // included; each test's server has a port, so an origin, of its own, and
+  // no test meets another's worker. (Unregistering them at the end left
+  // WebKitGTK without a registration for the next origin's page.)
   async close() {
     const open = [...this.pages];
-    if (this.serviceWorkers && open.length) {
-      // One profile serves every context here: what the workers kept goes
-      // with the context, as a new context's storage starts empty elsewhere.
-      await open[0].evaluate(async () => {
-        if (window.isSecureContext && navigator.serviceWorker) {
-          for (const r of await navigator.serviceWorker.getRegistrations()) {
-            await r.unregister();
-          }
-          for (const k of await caches.keys()) {
-            await caches.delete(k);
-          }
-        }
-      }).catch(() => undefined);
-    }
     for (const page of open) {
       await page.close();
     }

@@ -199,8 +199,8 @@ test('a game played by touch in real time is the game its recorded keys replay i
 
 // Each size of phone in both orientations, a tablet both ways: all turned
 // on one page while the game runs, which goes on undisturbed.
-test('at every phone and tablet size the whole picture and every button fit, apart, and swipes move nothing', FINGERS,
-  async () => {
+test('at every phone and tablet size the whole picture and every button fit, apart, and swipes move nothing',
+  FINGERS, async () => {
   const { page, context } = await h.openPage(browser, server, '',
     { viewport: { width: 390, height: 844 }, ...PHONE });
   const fingers = await Fingers.on(page);
