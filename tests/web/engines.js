@@ -96,6 +96,12 @@ function pageHooks(keepConsole) {
   }
 }
 
+// Another browser's user agent, as the page's scripts read it (the drivers
+// of Firefox and WebKitGTK have no per-page user agent of their own).
+function userAgentIs(ua) {
+  Object.defineProperty(Navigator.prototype, 'userAgent', { get: () => ua, configurable: true });
+}
+
 // As Playwright blocks the page's service worker in Chromium: its
 // registration does nothing.
 function blockServiceWorkers() {
@@ -298,10 +304,10 @@ async function launchChromium() {
     version: browser.version(),
     // The page's service worker would answer requests the tests expect to
     // see: blocked unless a context asks for it.
-    async newContext({ viewport, touch, serviceWorkers = false } = {}) {
+    async newContext({ viewport, touch, serviceWorkers = false, userAgent } = {}) {
       const phone = touch ? { isMobile: true, hasTouch: true, deviceScaleFactor: 1 } : {};
       return new ChromiumContext(await browser.newContext({
-        serviceWorkers: serviceWorkers ? 'allow' : 'block', viewport, ...phone,
+        serviceWorkers: serviceWorkers ? 'allow' : 'block', viewport, userAgent, ...phone,
       }));
     },
     // A browser with a profile in `dir` that outlives its pages, as a
@@ -374,13 +380,16 @@ class FirefoxPage extends Page {
     };
   }
 
-  async start(viewport, serviceWorkers) {
+  async start({ viewport, serviceWorkers, userAgent }) {
     if (viewport) {
       await this.page.setViewport(viewport);
     }
     await this.page.evaluateOnNewDocument(pageHooks, false);
     if (!serviceWorkers) {
       await this.page.evaluateOnNewDocument(blockServiceWorkers);
+    }
+    if (userAgent) {
+      await this.page.evaluateOnNewDocument(userAgentIs, userAgent);
     }
   }
 
@@ -394,15 +403,14 @@ class FirefoxPage extends Page {
 }
 
 class FirefoxContext {
-  constructor(context, viewport, serviceWorkers) {
+  constructor(context, options) {
     this.context = context;
-    this.viewport = viewport;
-    this.serviceWorkers = serviceWorkers;
+    this.options = options;
   }
 
   async newPage() {
     const page = new FirefoxPage(this, await this.context.newPage());
-    await page.start(this.viewport, this.serviceWorkers);
+    await page.start(this.options);
     return page;
   }
 
@@ -444,11 +452,11 @@ async function launchFirefox() {
   let phone = null;
   return {
     version: await browser.version(),
-    async newContext({ viewport, touch, serviceWorkers = false } = {}) {
-      if (touch && !phone) {
+    async newContext(options = {}) {
+      if (options.touch && !phone) {
         phone = await start(FIREFOX_TOUCH);
       }
-      return new FirefoxContext(await (touch ? phone : browser).createBrowserContext(), viewport, serviceWorkers);
+      return new FirefoxContext(await (options.touch ? phone : browser).createBrowserContext(), options);
     },
     async close() {
       await browser.close();
@@ -477,6 +485,9 @@ class WebKitPage extends Page {
     this.scripts = [`(${pageHooks})(true);`];
     if (!context.serviceWorkers) {
       this.scripts.push(`(${blockServiceWorkers})();`);
+    }
+    if (context.userAgent) {
+      this.scripts.push(`(${userAgentIs})(${JSON.stringify(context.userAgent)});`);
     }
     const key = (type) => async (k) => {
       await this.activate();
@@ -586,11 +597,12 @@ class WebKitPage extends Page {
 }
 
 class WebKitContext {
-  constructor(browser, viewport, serviceWorkers) {
+  constructor(browser, { viewport, serviceWorkers = false, userAgent } = {}) {
     this.browser = browser;
     this.session = browser.session;
     this.viewport = viewport;
     this.serviceWorkers = serviceWorkers;
+    this.userAgent = userAgent;
     this.pages = new Set();
   }
 
@@ -644,8 +656,8 @@ async function launchWebKit(env = WEBKIT_ENV) {
     home,
     current: home,
     version: session.version,
-    async newContext({ viewport, serviceWorkers = false } = {}) {
-      return new WebKitContext(browser, viewport, serviceWorkers);
+    async newContext(options) {
+      return new WebKitContext(browser, options);
     },
     close: () => session.close(),
   };

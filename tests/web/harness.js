@@ -148,7 +148,8 @@ const launch = (options) => engines.launch(options);
 // A page of a new context (its own storage, as a new visitor has), its
 // console, errors and failed requests collected in page.log. Options:
 // viewport, touch (a phone's touch screen), serviceWorkers (blocked unless
-// asked for: the page's worker would answer requests the tests expect to see).
+// asked for: the page's worker would answer requests the tests expect to
+// see), userAgent (as the page's scripts read it).
 async function openPage(browser, server, query = '', options = {}) {
   const context = await browser.newContext({ viewport: { width: 1000, height: 760 }, ...options });
   const page = await context.newPage();

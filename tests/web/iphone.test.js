@@ -1,9 +1,10 @@
-// The page on an iPhone or iPad, played in Chromium with what WebKit on iOS
-// lacks or adds put in place before the page's scripts run: no Fullscreen
-// API, `navigator.standalone`, an iPhone's user agent, an audio context the
-// system interrupts, frames at a phone's 30 Hz in Low Power Mode.
+// The page on an iPhone or iPad, played in each engine (WebKitGTK is the
+// nearest) with what WebKit on iOS lacks or adds put in place before the
+// page's scripts run: no Fullscreen API, `navigator.standalone`, an iPhone's
+// user agent, an audio context the system interrupts, frames at a phone's
+// 30 Hz in Low Power Mode.
 //
-//   cd tests/web && node --test iphone.test.js
+//   cd tests/web && DV_ENGINE=webkit node --test iphone.test.js
 //
 // DV_WEB_DIR names the built page (default build/web); DV_NATIVE_DIR the
 // native build's output folder (default build/default/out).
@@ -12,9 +13,10 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { after, before, describe, test } = require('node:test');
 
 const h = require('./harness');
+
+const { after, before, describe, test } = h;
 
 const nativeDir = process.env.DV_NATIVE_DIR || path.join(h.root, 'build/default/out');
 
@@ -41,18 +43,17 @@ after(async () => {
 
 // A page opened with `setup` run before any of its scripts, its argument `arg`.
 async function openWith(setup, arg, query = '', options = {}) {
-  const context = await h.newContext(browser, { viewport: { width: 1000, height: 760 }, ...options });
+  const context = await browser.newContext({ viewport: { width: 1000, height: 760 }, ...options });
   const page = await context.newPage();
-  const log = await h.watch(page);
   await page.addInitScript(setup, arg);
   await page.goto(`http://127.0.0.1:${server.address().port}/${query}`);
   await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
-  return { page, log, context };
+  return { page, context };
 }
 
 describe('full screen only where the browser can make the stage full screen', () => {
   test('without the Fullscreen API there is no button, and Alt+Enter does nothing', async () => {
-    const { page, log, context } = await openWith(() => {
+    const { page, context } = await openWith(() => {
       Object.defineProperty(Document.prototype, 'fullscreenEnabled', { get: () => false });
       Object.defineProperty(Document.prototype, 'webkitFullscreenEnabled', { get: () => undefined });
       delete Element.prototype.requestFullscreen;
@@ -63,12 +64,12 @@ describe('full screen only where the browser can make the stage full screen', ()
     await page.keyboard.press('Alt+Enter');
     await page.waitForTimeout(200);
     assert.equal(await page.textContent('#hint'), '', 'no word of a full screen that cannot be');
-    h.cleanLog(log);
+    await h.cleanLog(page);
     await context.close();
   });
 
   test('with only the prefixed calls (an older iPad) the button makes the stage full screen', async () => {
-    const { page, log, context } = await openWith(() => {
+    const { page, context } = await openWith(() => {
       Object.defineProperty(Document.prototype, 'fullscreenEnabled', { get: () => undefined });
       delete Element.prototype.requestFullscreen;
       let element = null;
@@ -86,10 +87,9 @@ describe('full screen only where the browser can make the stage full screen', ()
     });
     assert.equal(await page.isVisible('#fullscreen'), true);
     await page.click('#fullscreen');
-    await page.waitForFunction(() => document.getElementById('hint').textContent.startsWith('Schermo intero'),
-      null, { timeout: 5000 });
+    await page.waitForFunction(() => document.getElementById('hint').textContent.startsWith('Schermo intero'));
     assert.deepEqual(await page.evaluate(() => window.dvAsked), ['stage']);
-    h.cleanLog(log);
+    await h.cleanLog(page);
     await context.close();
   });
 });
@@ -124,7 +124,7 @@ describe('how to put the game on the Home screen', () => {
     ];
     for (const c of cases) {
       const options = c.ua ? { userAgent: c.ua } : {};
-      const { page, log, context } = await openWith(ios, c, '', options);
+      const { page, context } = await openWith(ios, c, '', options);
       const text = await hintText(page);
       if (c.words === null) {
         assert.equal(text, null, c.name);
@@ -132,13 +132,13 @@ describe('how to put the game on the Home screen', () => {
         assert.match(text, /"Condividi".*"Aggiungi alla schermata Home"/, c.name);
         assert.equal(/···/.test(text), c.words === 'safari', `${c.name}: ${text}`);
       }
-      h.cleanLog(log);
+      await h.cleanLog(page);
       await context.close();
     }
   });
 
   test('closing it does not start the game and is remembered; starting the game puts it away', async () => {
-    const { page, log, context } = await openWith(ios, { standalone: false, touchPoints: 5 }, '',
+    const { page, context } = await openWith(ios, { standalone: false, touchPoints: 5 }, '',
       { userAgent: IPHONE });
     assert.notEqual(await hintText(page), null);
     await page.click('#home-hint-close');
@@ -147,7 +147,7 @@ describe('how to put the game on the Home screen', () => {
     await page.reload();
     await page.waitForSelector('#start:not([hidden])', { timeout: 60000 });
     assert.equal(await hintText(page), null, 'closed for good');
-    h.cleanLog(log);
+    await h.cleanLog(page);
     await context.close();
 
     const second = await openWith(ios, { standalone: false, touchPoints: 5 }, '', { userAgent: IPHONE });
@@ -158,7 +158,7 @@ describe('how to put the game on the Home screen', () => {
   });
 
   test('the page links an opaque 180x180 icon for the Home screen, kept for offline play', async () => {
-    const { page, log, context } = await openWith(() => {});
+    const { page, context } = await openWith(() => {});
     const icon = await page.evaluate(async () => {
       const link = document.querySelector('link[rel="apple-touch-icon"]');
       const img = new Image();
@@ -180,7 +180,7 @@ describe('how to put the game on the Home screen', () => {
     const worker = fs.readFileSync(path.join(h.pageDir, 'sw.js'), 'utf8');
     const files = JSON.parse(/^const FILES = (\[.*\]);$/m.exec(worker)[1]);
     assert.ok(files.includes(icon.href), `${icon.href} is among the worker's files`);
-    h.cleanLog(log);
+    await h.cleanLog(page);
     await context.close();
   });
 });
@@ -237,10 +237,10 @@ describe('sound after the system stops it', () => {
   };
   const sound = (page) => page.evaluate(() => window.dvAudio.state);
   const soundIs = (page, state) => page.waitForFunction((s) => window.dvAudio && window.dvAudio.state === s,
-    state, { timeout: 10000 });
+    state, { what: `the sound ${state}` });
 
   test('a stopped context comes back on a key, a click and the end of an interruption; not while hidden', async () => {
-    const { page, log, context } = await openWith(interruptible);
+    const { page, context } = await openWith(interruptible);
     assert.equal(await page.evaluate(() => window.dvPersist), 0, 'storage not asked for before a game');
     await h.startGame(page);
     await soundIs(page, 'running');
@@ -288,7 +288,7 @@ describe('sound after the system stops it', () => {
     await page.evaluate(() => window.dvShow(true));
     await soundIs(page, 'running');
     assert.equal(await page.evaluate(() => window.dvPersist), 1, 'asked once');
-    assert.deepEqual(log.errors, []);
+    assert.deepEqual((await page.readLog()).errors, []);
     await context.close();
   });
 });
@@ -310,10 +310,10 @@ test('with frames at 30 a second (Low Power Mode) the game keeps its 10 ms tick 
   };
   const ticks = 1000;
   const replay = 'replays/regression.txt';
-  const { page, log, context } = await openWith(thirtyHertz, null, `?replay=${replay}&ticks=${ticks}&dump-state&tick-stats`);
+  const { page, context } = await openWith(thirtyHertz, null, `?replay=${replay}&ticks=${ticks}&dump-state&tick-stats`);
   await h.startGame(page);
-  const line = await h.consoleLine(page, log, 'tick-stats: ');
-  const dump = JSON.parse((await h.consoleLine(page, log, 'dump-state: ')).slice('dump-state: '.length));
+  const line = await h.consoleLine(page, 'tick-stats: ');
+  const dump = JSON.parse((await h.consoleLine(page, 'dump-state: ')).slice('dump-state: '.length));
   const native = h.nativeRun(nativeDir, ['--replay', path.join(h.fixtures, replay), '--ticks', String(ticks)]);
   assert.deepEqual(dump, native.dump);
   const rate = await page.evaluate(() => {
@@ -326,7 +326,7 @@ test('with frames at 30 a second (Low Power Mode) the game keeps its 10 ms tick 
   // A loaded machine's late frames drop a few ticks past 100 ms behind.
   const mean = Number(/mean period ([0-9.]+) ms/.exec(line)[1]);
   assert.ok(mean > 9.9 && mean < 12, line);
-  h.cleanLog(log);
+  await h.cleanLog(page);
   await context.close();
 });
 
