@@ -630,11 +630,20 @@ class WebKitContext {
   }
 
   // One profile serves every context here, storage and service workers
-  // included; each test's server has a port, so an origin, of its own, and
-  // no test meets another's worker. (Unregistering them at the end left
-  // WebKitGTK without a registration for the next origin's page.)
+  // included. Each test's server has a port, so an origin, of its own, and
+  // no test meets another's worker (unregistering them at the end left
+  // WebKitGTK without a registration for the next origin's page); what the
+  // page keeps in local storage is cleared.
   async close() {
     const open = [...this.pages];
+    if (open.length) {
+      // What the page stored for itself goes with the context, as a new
+      // context starts with nothing stored elsewhere.
+      await open[0].evaluate(() => {
+        localStorage.clear();
+        sessionStorage.clear();
+      }).catch(() => undefined);
+    }
     for (const page of open) {
       await page.close();
     }
