@@ -136,6 +136,8 @@ async function startWebKit(env = {}) {
     driver.kill();
     x.child.kill();
   };
+  // A test file that fails hard leaves no X server or driver behind.
+  process.on('exit', stopAll);
   try {
     await until(`WebKitWebDriver on port ${port} to be ready (its output: see below)`, async () => {
       if (driver.exitCode !== null) {
