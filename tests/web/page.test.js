@@ -274,7 +274,9 @@ test('after a stall (as after a hidden tab) the ticks restart from then, without
   // 300 ticks over about 4.5 s of wall time: the 150 missed ticks were
   // dropped, not run in a burst (which would give 10 ms).
   assert.ok(number('mean period') > 13, line);
-  assert.ok(number('p99 lateness') < 50, line);
+  // A burst would leave the 150 ticks after the stall up to 1.5 s late; a
+  // loaded machine's late frames put the worst few ticks near 100 ms.
+  assert.ok(number('p99 lateness') < 250, line);
   await cleanLog(page);
   await context.close();
 });
