@@ -118,8 +118,9 @@ TEST(TouchIcon, OpaqueSquareWithTheCellsClearOfTheRoundedCorners)
 }
 
 // The Windows program's icon resource: every size Explorer and the taskbar
-// ask for, each a 32-bit bitmap with alpha, and the largest the very pixels
-// of the desktop's 256-pixel icon when read back by an ICO decoder.
+// ask for, each a 32-bit bitmap with alpha whose mask (for systems without
+// alpha) is set exactly where the pixel is clear; the largest holds the very
+// pixels of the desktop's 256-pixel icon, bottom row first, in BGRA order.
 TEST(WindowsIcon, HoldsFiveSizesAndTheLargestIsTheDesktopIcon)
 {
     const std::vector<std::uint8_t> ico = assettest::readBytes(DV_WINDOWS_ICO);
@@ -127,37 +128,47 @@ TEST(WindowsIcon, HoldsFiveSizesAndTheLargestIsTheDesktopIcon)
     EXPECT_EQ(le(ico, 0, 2), 0u);
     EXPECT_EQ(le(ico, 2, 2), 1u) << "an icon, not a cursor";
     ASSERT_EQ(le(ico, 4, 2), 5u);
+    const Rgba desktop = loadRgba(IMG_Load(DV_ICON_DIR "/256x256/apps/dravo-vantle.png"));
+    ASSERT_EQ(desktop.w, 256);
     const int sizes[] = {256, 64, 48, 32, 16};
     for (std::size_t i = 0; i < 5; ++i) {
-        SCOPED_TRACE(sizes[i]);
+        const int size = sizes[i];
+        SCOPED_TRACE(size);
         const std::size_t entry = 6 + 16 * i;
-        const int side = sizes[i] == 256 ? 0 : sizes[i];
-        EXPECT_EQ(le(ico, entry, 1), static_cast<std::uint32_t>(side));
-        EXPECT_EQ(le(ico, entry + 1, 1), static_cast<std::uint32_t>(side));
+        const std::uint32_t side = size == 256 ? 0 : static_cast<std::uint32_t>(size);
+        EXPECT_EQ(le(ico, entry, 1), side);
+        EXPECT_EQ(le(ico, entry + 1, 1), side);
         EXPECT_EQ(le(ico, entry + 6, 2), 32u);
         const std::uint32_t length = le(ico, entry + 8, 4);
-        const std::uint32_t offset = le(ico, entry + 12, 4);
-        ASSERT_LE(static_cast<std::size_t>(offset) + length, ico.size());
+        const std::size_t offset = le(ico, entry + 12, 4);
         // Colour rows, then one mask bit a pixel in rows of whole 32-bit words.
-        const std::uint32_t mask = static_cast<std::uint32_t>((sizes[i] + 31) / 32 * 4 * sizes[i]);
-        EXPECT_EQ(length, 40u + 4u * sizes[i] * sizes[i] + mask);
+        const std::size_t maskStride = static_cast<std::size_t>((size + 31) / 32 * 4);
+        const std::size_t colours = offset + 40;
+        const std::size_t mask = colours + 4u * static_cast<std::size_t>(size * size);
+        ASSERT_EQ(length, mask + maskStride * static_cast<std::size_t>(size) - offset);
+        ASSERT_LE(offset + length, ico.size());
         EXPECT_EQ(le(ico, offset, 4), 40u);
-        EXPECT_EQ(le(ico, offset + 4, 4), static_cast<std::uint32_t>(sizes[i]));
-        EXPECT_EQ(le(ico, offset + 8, 4), static_cast<std::uint32_t>(2 * sizes[i]));
-    }
+        EXPECT_EQ(le(ico, offset + 4, 4), static_cast<std::uint32_t>(size));
+        EXPECT_EQ(le(ico, offset + 8, 4), static_cast<std::uint32_t>(2 * size)) << "colour and mask rows";
+        EXPECT_EQ(le(ico, offset + 14, 2), 32u);
 
-    const Rgba decoded = loadRgba(IMG_Load(DV_WINDOWS_ICO));
-    const Rgba desktop = loadRgba(IMG_Load(DV_ICON_DIR "/256x256/apps/dravo-vantle.png"));
-    ASSERT_EQ(decoded.w, 256);
-    ASSERT_EQ(decoded.h, 256);
-    ASSERT_EQ(desktop.w, 256);
-    int differing = 0;
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x) {
-            const std::uint8_t* a = decoded.at(x, y);
-            const std::uint8_t* b = desktop.at(x, y);
-            // A clear pixel's colour means nothing.
-            differing += a[3] != b[3] || (b[3] != 0 && !std::equal(a, a + 3, b)) ? 1 : 0;
-        }
-    EXPECT_EQ(differing, 0);
+        int opaque = 0;
+        int maskWrong = 0;
+        int differing = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const std::size_t row = static_cast<std::size_t>(size - 1 - y);
+                const std::uint8_t* bgra = ico.data() + colours + 4 * (row * static_cast<std::size_t>(size) + x);
+                const bool masked = (ico[mask + row * maskStride + static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1;
+                maskWrong += masked != (bgra[3] == 0) ? 1 : 0;
+                opaque += bgra[3] == 255 ? 1 : 0;
+                if (size == 256) {
+                    const std::uint8_t* p = desktop.at(x, y);
+                    differing += bgra[3] != p[3] || (p[3] != 0 && (bgra[0] != p[2] || bgra[1] != p[1] || bgra[2] != p[0]));
+                }
+            }
+        EXPECT_EQ(maskWrong, 0);
+        EXPECT_GT(opaque, size * size / 4) << "the cells are drawn";
+        EXPECT_EQ(differing, 0);
+    }
 }
