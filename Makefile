@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_JOBS ?= 2
 
-.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb windows windows-test web web-serve web-test arm64-test clean
+.PHONY: all deps build run test check bench fuzz soak screens assets-sheet install deb windows windows-test web web-serve web-test arm64-test reproduce clean
 
 all: build
 
@@ -95,6 +95,13 @@ web-serve: web
 # The end-to-end suites under Node.js, then the page in Chromium.
 web-test: web
 	scripts/web-tests
+
+# The packages built twice in clean clones, apart in folder, time, zone,
+# locale, umask and jobs, and compared byte for byte (WHAT: deb web zip
+# arm64; default deb web).
+WHAT ?=
+reproduce: deps
+	WHAT="$(WHAT)" scripts/reproduce
 
 clean:
 	rm -rf build

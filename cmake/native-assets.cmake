@@ -11,7 +11,7 @@ set(dv_native_files)
 foreach(file
         out/texture/texBlu.bmp out/sounds/vantle1.mp3
         icons/hicolor/48x48/apps/dravo-vantle.png icons/hicolor/256x256/apps/dravo-vantle.png
-        man/dravo-vantle.6.gz)
+        icons/window/GameIcon.h man/dravo-vantle.6.gz)
     if(NOT EXISTS ${dv_native}/${file})
         message(FATAL_ERROR "${dv_native}/${file} is missing: build the native game first (make build) and name it in DV_NATIVE_BUILD_DIR")
     endif()
@@ -29,5 +29,8 @@ add_custom_command(OUTPUT ${dv_stamp}
     DEPENDS ${dv_native_files}
     COMMENT "Taking the pictures, sounds and icons from the native build")
 add_custom_target(assets ALL DEPENDS ${dv_stamp})
+
+include(${CMAKE_CURRENT_LIST_DIR}/native-icon.cmake)
+dv_native_window_icon(${dv_native})
 
 set(DV_NATIVE_MANPAGE ${dv_native}/man/dravo-vantle.6.gz)

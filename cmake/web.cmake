@@ -33,6 +33,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/header-only.cmake)
 # the generator is a host tool, and its output is the same bytes anywhere.
 set(DV_WEB_ASSETS "${CMAKE_SOURCE_DIR}/build/default" CACHE PATH
     "A native build folder whose out/ holds texture/ and sounds/, and icons/ the game icon")
+include(${CMAKE_CURRENT_LIST_DIR}/native-icon.cmake)
+dv_native_window_icon(${DV_WEB_ASSETS})
 # Where `make web` collects the page, and the program linked for Node.js.
 set(DV_WEB_PAGE_DIR "${CMAKE_BINARY_DIR}/page" CACHE PATH "Output folder of the web page")
 set(DV_WEB_NODE_DIR "${CMAKE_BINARY_DIR}/node" CACHE PATH "Output folder of the program for Node.js")

@@ -33,24 +33,21 @@ endforeach()
 include(${CMAKE_CURRENT_LIST_DIR}/header-only.cmake)
 
 set(DV_NATIVE_BUILD_DIR "" CACHE PATH "A native build whose out/ holds the generated assets and icons/ the icon")
+include(${CMAKE_CURRENT_LIST_DIR}/native-icon.cmake)
+dv_native_window_icon(${DV_NATIVE_BUILD_DIR})
 
 # The program as Windows shows it: a window program (no console of its own),
 # linked statically so nothing but system DLLs is needed, with the game's
 # icon and a version resource for Explorer and the taskbar.
 function(dv_windows_program target)
     # Optimised like the native build; the debugging symbols stay out of the package.
-    target_link_options(${target} PRIVATE -static -mwindows -s)
-    set(icon_png ${DV_NATIVE_BUILD_DIR}/icons/hicolor/256x256/apps/dravo-vantle.png)
-    if(NOT EXISTS ${icon_png})
-        message(FATAL_ERROR "${icon_png} is missing: build the native assets first (DV_NATIVE_BUILD_DIR)")
+    # No link time in the header (the same sources make the same program).
+    target_link_options(${target} PRIVATE -static -mwindows -s -Wl,--no-insert-timestamp)
+    # Drawn by the native build's asset generator with the other icons.
+    set(ico ${DV_NATIVE_BUILD_DIR}/icons/windows/dravo-vantle.ico)
+    if(NOT EXISTS ${ico})
+        message(FATAL_ERROR "${ico} is missing: build the native assets first (DV_NATIVE_BUILD_DIR)")
     endif()
-    find_program(DV_CONVERT convert REQUIRED)
-    set(ico ${CMAKE_BINARY_DIR}/dravo-vantle.ico)
-    add_custom_command(OUTPUT ${ico}
-        COMMAND ${DV_CONVERT} ${icon_png} -define icon:auto-resize=256,64,48,32,16 ${ico}
-        DEPENDS ${icon_png}
-        COMMENT "Making the Windows icon"
-        VERBATIM)
     set(DV_ICO ${ico})
     set(DV_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
     configure_file(${CMAKE_SOURCE_DIR}/cmake/dravo-vantle.rc.in ${CMAKE_BINARY_DIR}/dravo-vantle.rc @ONLY)

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "GameIcon.h"
 #include "platform/Error.h"
-#include "platform/sdl/GameIcon.h"
 #include "platform/sdl/SdlKeyboard.h"
 
 namespace dv::sdl {
@@ -106,8 +106,9 @@ TEST(WrapLines, BreaksLongLinesAtSpacesAndKeepsEverythingElse) {
     EXPECT_EQ(WrapLines("è è è è è", 8), "è è è è\nè");
 }
 
-// The icon compiled into the program is the one the desktop's menu shows;
-// `assetgen --icon-header` makes it again after the art changes.
+// The icon compiled into the program is the one the desktop's menu shows:
+// both are drawn by the asset generator in the same build, one as C++
+// source and one as a PNG, and must agree to the pixel.
 TEST(GameIcon, IsTheDesktopIconPixelForPixel) {
     SDL_Surface* loaded = IMG_Load(DV_ICON_PNG);
     ASSERT_NE(loaded, nullptr) << IMG_GetError();
@@ -127,7 +128,7 @@ TEST(GameIcon, IsTheDesktopIconPixelForPixel) {
         }
     }
     SDL_FreeSurface(argb);
-    EXPECT_EQ(differing, 0) << "src/platform/sdl/GameIcon.h is out of date: regenerate it with assetgen --icon-header 48";
+    EXPECT_EQ(differing, 0) << "assetgen --icon-header and --icon disagree";
     EXPECT_GT(opaque, icon::kSize * icon::kSize / 4) << "the icon is mostly see-through";
 }
 

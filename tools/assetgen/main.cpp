@@ -5,7 +5,9 @@
 //   assetgen --preview OUTDIR PNG   play-screen composite (and PNG-over)
 //   assetgen --icon SIZE PNG        the desktop icon, SIZE x SIZE with alpha
 //   assetgen --icon-maskable SIZE PNG   the home-screen icon, opaque, for any mask
+//   assetgen --icon-touch SIZE PNG  the home-screen icon of iPhones and iPads, opaque
 //   assetgen --icon-header SIZE H   the window's icon as C++ source
+//   assetgen --icon-ico ICO         the Windows program's icon, 256 to 16 pixels
 
 #include "art.h"
 #include "icon.h"
@@ -94,13 +96,20 @@ int main(int argc, char** argv)
             assetgen::saveRgbaPng(assetgen::makeIcon(std::stoi(argv[2])), argv[3]);
         } else if (mode == "--icon-maskable" && argc == 4) {
             assetgen::saveRgbaPng(assetgen::makeMaskableIcon(std::stoi(argv[2])), argv[3]);
+        } else if (mode == "--icon-touch" && argc == 4) {
+            assetgen::saveRgbaPng(assetgen::makeTouchIcon(std::stoi(argv[2])), argv[3]);
+        } else if (mode == "--icon-ico" && argc == 3) {
+            std::vector<assetgen::Canvas> sizes;
+            for (const int size : {256, 64, 48, 32, 16})
+                sizes.push_back(assetgen::makeIcon(size));
+            assetgen::writeFile(argv[2], assetgen::encodeIco(sizes));
         } else if (mode == "--icon-header" && argc == 4) {
             const std::string text = assetgen::iconHeader(assetgen::makeIcon(std::stoi(argv[2])));
             assetgen::writeFile(argv[3], std::vector<std::uint8_t>(text.begin(), text.end()));
         } else if (argc == 2 && mode[0] != '-') {
             generate(argv[1]);
         } else {
-            std::fprintf(stderr, "usage: assetgen OUTDIR | --sheet OUTDIR PNG | --preview OUTDIR PNG | --icon SIZE PNG | --icon-maskable SIZE PNG | --icon-header SIZE H\n");
+            std::fprintf(stderr, "usage: assetgen OUTDIR | --sheet OUTDIR PNG | --preview OUTDIR PNG | --icon SIZE PNG | --icon-maskable SIZE PNG | --icon-touch SIZE PNG | --icon-header SIZE H | --icon-ico ICO\n");
             rc = 2;
         }
     } catch (const std::exception& e) {

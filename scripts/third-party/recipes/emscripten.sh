@@ -17,6 +17,9 @@ export NODE_PATH
 # The same floating-point rules as the game itself; no threads, since the page
 # runs everything on the browser's main thread.
 em_cflags="-O2 -ffp-contract=off"
+# The cache's folders stay out of the libraries' bytes (their assertions name
+# their source files), so the page is the same whoever's cache it links.
+em_map="-ffile-prefix-map=$CACHE=."
 
 em_cmake() {
     src=$1
@@ -24,7 +27,7 @@ em_cmake() {
     shift 2
     emcmake cmake -S "$src" -B "$WORK/$name" -G "Unix Makefiles" \
         -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_C_FLAGS="$em_cflags" \
+        -DCMAKE_C_FLAGS="$em_cflags $em_map" \
         -DCMAKE_INSTALL_PREFIX="$PREFIX" \
         -DCMAKE_PREFIX_PATH="$PREFIX" \
         -DCMAKE_FIND_ROOT_PATH="$PREFIX" \

@@ -13,6 +13,10 @@ toolchain_id() {
     cat "$dv_toolchain"
 }
 
+# The cache's folders stay out of the libraries' bytes (their assertions name
+# their source files), so the game is the same whoever's cache it links.
+mingw_cflags="-ffile-prefix-map=$CACHE=."
+
 # One library: configure, build and install into $PREFIX.
 mingw_cmake() {
     src=$1
@@ -22,6 +26,7 @@ mingw_cmake() {
         -DCMAKE_TOOLCHAIN_FILE="$dv_toolchain" -DDV_WINDOWS_PREFIX="$PREFIX" \
         -DCMAKE_PREFIX_PATH="$PREFIX" -DCMAKE_INSTALL_PREFIX="$PREFIX" \
         -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
+        -DCMAKE_C_FLAGS="$mingw_cflags" -DCMAKE_CXX_FLAGS="$mingw_cflags" \
         -DCMAKE_POSITION_INDEPENDENT_CODE=OFF "$@"
     cmake --build "$WORK/$name" -j"$JOBS"
     cmake --install "$WORK/$name"

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "GameIcon.h"
 #include "platform/Error.h"
-#include "platform/sdl/GameIcon.h"
 #include "platform/os/Os.h"
 
 namespace dv::sdl {
@@ -27,8 +27,9 @@ std::string WithLineFeeds(const std::string& text) {
     return out;
 }
 
-// Compiled in rather than read from a file: a missing icon file would be one
-// more way for start-up to fail. Without an icon the game plays all the same.
+// Compiled in (GameIcon.h, which the asset generator writes into the build
+// folder) rather than read from a file at run time: a missing icon file would
+// be one more way for start-up to fail. Without an icon the game plays all the same.
 void SetGameIcon(SDL_Window* window) {
     SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
         const_cast<std::uint32_t*>(icon::kPixels.data()), icon::kSize, icon::kSize, 32,
