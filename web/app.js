@@ -116,10 +116,6 @@
   }
   // The context is made as the game starts, just after this event.
   document.addEventListener('dv:playing', () => setTimeout(revive, 0));
-  document.addEventListener('dv:over', () => {
-    // The page's own pause for a failure stays.
-    watched = null;
-  });
 
   // A browser may delete a site's stored files (the offline copy among them)
   // when space runs short, and Safari does after seven days without a visit;

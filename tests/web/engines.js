@@ -116,6 +116,19 @@ class Page {
     this.log = { console: [], errors: [], failed: [] };
   }
 
+  // Console lines, page errors and failed requests of a driver's page that
+  // reports them as events (playwright-core and puppeteer-core alike).
+  collect(page) {
+    page.on('console', (m) => this.log.console.push({ type: m.type(), text: m.text() }));
+    page.on('pageerror', (e) => this.log.errors.push(String(e)));
+    page.on('requestfailed', (r) => this.log.failed.push(r.url()));
+    page.on('response', (r) => {
+      if (r.status() >= 400) {
+        this.log.failed.push(r.url() + ' ' + r.status());
+      }
+    });
+  }
+
   waitForTimeout(ms) {
     return wd.sleep(ms);
   }
@@ -211,14 +224,7 @@ class ChromiumPage extends Page {
     super(context);
     this.page = page;
     page.setDefaultTimeout(LEAST_WAIT * 2);
-    page.on('console', (m) => this.log.console.push({ type: m.type(), text: m.text() }));
-    page.on('pageerror', (e) => this.log.errors.push(String(e)));
-    page.on('requestfailed', (r) => this.log.failed.push(r.url()));
-    page.on('response', (r) => {
-      if (r.status() >= 400) {
-        this.log.failed.push(r.url() + ' ' + r.status());
-      }
-    });
+    this.collect(page);
     this.keyboard = {
       down: (k) => page.keyboard.down(k),
       up: (k) => page.keyboard.up(k),
@@ -342,14 +348,7 @@ class FirefoxPage extends Page {
     super(context);
     this.page = page;
     page.setDefaultTimeout(LEAST_WAIT * 2);
-    page.on('console', (m) => this.log.console.push({ type: m.type(), text: m.text() }));
-    page.on('pageerror', (e) => this.log.errors.push(String(e)));
-    page.on('requestfailed', (r) => this.log.failed.push(r.url()));
-    page.on('response', (r) => {
-      if (r.status() >= 400) {
-        this.log.failed.push(r.url() + ' ' + r.status());
-      }
-    });
+    this.collect(page);
     // puppeteer's BiDi keys have no "Space": the character stands for it.
     const name = (k) => (k === 'Space' ? ' ' : k);
     this.keyboard = {
